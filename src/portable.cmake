@@ -1,0 +1,8 @@
+# Sources free of <windows.h>: they build natively and run under sanitizers.
+# The Windows build compiles them too, as part of the program.
+set(RB_PORTABLE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/framework/CString.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/framework/Time.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/StrUtil.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/ConfigText.cpp
+)

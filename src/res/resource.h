@@ -1,0 +1,23 @@
+// Resource and control ids.
+#pragma once
+
+#define IDR_MAINFRAME 128
+#define IDD_SETTINGS 102
+#define IDD_BOARD 129
+#define IDD_ABOUTBOX 130
+
+#define IDC_REFRESH 1002
+#define IDC_ABOUT 1003
+#define IDC_OUTPUT_ON 1005
+#define IDC_LOCATE_SECOND_SCREEN 1006
+#define IDC_BOARD_WIDTH 1007
+#define IDC_BOARD_HEIGHT 1008
+#define IDC_CLR_FONT 1009
+#define IDC_CLR_BG 1010
+#define IDC_CLR_DIGI 1011
+#define IDC_ROOM_RATES 1013
+#define IDC_EXCHANGE_RATES 1014
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
