@@ -1,0 +1,94 @@
+#include "board/BoardWindow.h"
+
+#include "app/Globals.h"
+#include "core/Core.h"
+#include "res/resource.h"
+
+BoardWindow::BoardWindow(CWnd* parent)
+    : CDialog(IDD_BOARD, parent),
+      m_format(0, LANG_NEUTRAL),
+      m_textPath(Gdiplus::FillModeAlternate),
+      m_digitPath(Gdiplus::FillModeAlternate) {}
+
+BoardWindow::~BoardWindow() {
+    if (m_hWnd && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+    if (m_hUser32) ::FreeLibrary(m_hUser32);
+}
+
+int BoardWindow::OnCreate(LPCREATESTRUCT) {
+    if (Default() == -1) return -1;
+    m_hUser32 = ::LoadLibraryW(L"User32.DLL");
+    if (!m_hUser32) {
+        AfxMessageBox("User32.dll ERROR!", MB_OK);
+        ::ExitProcess(0);
+    }
+    m_pfnUpdateLayeredWindow = reinterpret_cast<UpdateLayeredWindowFn>(
+        reinterpret_cast<void*>(::GetProcAddress(m_hUser32, "UpdateLayeredWindow")));
+    m_blend = BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    return 0;
+}
+
+BOOL BoardWindow::OnInitDialog() {
+    CDialog::OnInitDialog();
+    g_core->initFontFamily("HelveticaDigit.otf", &m_digitFamily);
+    m_pTextFamily = g_core->createFontFamily(g_fontName);
+    return TRUE;
+}
+
+void BoardWindow::PlaceBoard(RECT rc) {
+    m_rcBoard = rc;
+    SetWindowPos(nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_NOZORDER);
+    const layout::BoardLayout l = layout::ComputeBoardLayout(g_width, g_height);
+    m_margin = l.margin;
+    m_xLeftDivider = l.xLeftDivider;
+    m_xRightDivider = l.xRightDivider;
+    m_yHeaderRule = l.yHeaderRule;
+    m_yPanelRule = l.yPanelRule;
+    m_tickCount = 0;
+    SetTimer(TIMER_TICK, TICK_PERIOD_MS);
+    SetTimer(TIMER_WEATHER, WEATHER_PERIOD_MS);
+    StartWeatherThread();
+    Render();
+    ShowWindow(SW_SHOW);
+}
+
+void BoardWindow::OnTimer(UINT_PTR id) {
+    switch (id) {
+    case TIMER_TICK:
+        ++m_tickCount;
+        Render();
+        break;
+    case TIMER_WEATHER:
+        StartWeatherThread();
+        break;
+    default:
+        break;
+    }
+}
+
+void BoardWindow::OnLButtonDown(UINT, POINT) {
+    // Let the system drag the board as if by its caption; the next render
+    // reads the new position from the window.
+    SendMessage(WM_SYSCOMMAND, 0xF012, 0);
+}
+
+BOOL BoardWindow::PreTranslateMessage(MSG* msg) {
+    if (msg->message == WM_WEATHER_DONE && msg->lParam == 0) Render();
+    return CDialog::PreTranslateMessage(msg);
+}
+
+LRESULT BoardWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CREATE:
+        return OnCreate(reinterpret_cast<LPCREATESTRUCT>(lp));
+    case WM_TIMER:
+        OnTimer(static_cast<UINT_PTR>(wp));
+        return Default();
+    case WM_LBUTTONDOWN: {
+        OnLButtonDown(static_cast<UINT>(wp), POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))});
+        return Default();
+    }
+    default:
+        return CDialog::WindowProc(msg, wp, lp);
+    }
+}

@@ -1,0 +1,75 @@
+// The board: a borderless popup dialog on the extended screen, drawn only
+// through UpdateLayeredWindow with per-pixel alpha. It ticks once a second
+// (re-render) and once an hour (new weather download), and can be dragged.
+#pragma once
+#include <memory>
+
+#include "board/Layout.h"
+#include "framework/Afx.h"
+#include "framework/GdiPlus.h"
+
+class BoardWindow : public CDialog {
+public:
+    static constexpr UINT_PTR TIMER_TICK = 1;
+    static constexpr UINT TICK_PERIOD_MS = 1000;
+    static constexpr UINT_PTR TIMER_WEATHER = 2;
+    static constexpr UINT WEATHER_PERIOD_MS = 3600000;
+
+    explicit BoardWindow(CWnd* parent = nullptr);
+    ~BoardWindow() override;
+
+    // Moves and sizes the window to rc, lays the board out from g_width and
+    // g_height, restarts both timers, starts a weather download, renders
+    // (tick 0) and shows the window.
+    void PlaceBoard(RECT rc);
+    // One complete picture of the board, handed to the layered window.
+    void Render();
+    // Sets the weather record to "Loading" and starts one download.
+    void StartWeatherThread();
+
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+    // Read-only views for the painters' callers and for tests.
+    int TickCount() const { return m_tickCount; }
+    const RECT& BoardRect() const { return m_rcBoard; }
+    layout::BoardLayout Layout() const {
+        return layout::BoardLayout{m_margin, m_xLeftDivider, m_xRightDivider, m_yHeaderRule, m_yPanelRule};
+    }
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange*) override {}
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+    int OnCreate(LPCREATESTRUCT create);
+    void OnTimer(UINT_PTR id);
+    void OnLButtonDown(UINT flags, POINT point);
+
+    // Render pieces (Render.cpp) and the two panel painters.
+    void DrawBackground(Gdiplus::Graphics& graphics);
+    void DrawDividers(Gdiplus::Graphics& graphics);
+    void DrawRateTables();    // RateTablePainter.cpp
+    void DrawClockWeather();  // ClockWeatherPainter.cpp
+
+    // Text into the paths (TextPath.cpp).
+    void AddDigitText(const CString& text, int x, int width, int y, BOOL large);
+    void AddLabelText(Gdiplus::GraphicsPath& path, const CString& text, int x, int width, int y, int emSize);
+
+    HDC m_hMemDC = nullptr;  // the memory DC of the render in progress, else null
+    BLENDFUNCTION m_blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    HMODULE m_hUser32 = nullptr;
+    using UpdateLayeredWindowFn = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD);
+    UpdateLayeredWindowFn m_pfnUpdateLayeredWindow = nullptr;
+    RECT m_rcBoard{0, 0, 0, 0};
+    int m_xLeftDivider = 0;
+    int m_xRightDivider = 0;
+    int m_yHeaderRule = 0;
+    int m_yPanelRule = 0;
+    int m_margin = 0;
+    int m_tickCount = 0;
+    std::unique_ptr<Gdiplus::FontFamily> m_pTextFamily;
+    Gdiplus::FontFamily m_digitFamily;
+    Gdiplus::StringFormat m_format;
+    Gdiplus::GraphicsPath m_textPath;
+    Gdiplus::GraphicsPath m_digitPath;
+};

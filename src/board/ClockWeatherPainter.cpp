@@ -1,0 +1,4 @@
+#include "board/BoardWindow.h"
+
+// Placeholder until the clock and weather panel lands.
+void BoardWindow::DrawClockWeather() {}
