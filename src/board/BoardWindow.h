@@ -51,9 +51,10 @@ protected:
     void DrawRateTables();    // RateTablePainter.cpp
     void DrawClockWeather();  // ClockWeatherPainter.cpp
 
-    // Text into the paths (TextPath.cpp).
-    void AddDigitText(const CString& text, int x, int width, int y, BOOL large);
-    void AddLabelText(Gdiplus::GraphicsPath& path, const CString& text, int x, int width, int y, int emSize);
+    // Text into the paths (TextPath.cpp). Virtual so that tests can record
+    // where the painters put each string.
+    virtual void AddDigitText(const CString& text, int x, int width, int y, BOOL large);
+    virtual void AddLabelText(Gdiplus::GraphicsPath& path, const CString& text, int x, int width, int y, int emSize);
 
     HDC m_hMemDC = nullptr;  // the memory DC of the render in progress, else null
     BLENDFUNCTION m_blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
