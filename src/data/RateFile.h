@@ -1,12 +1,11 @@
-// The rate files and the fixed-size table the board draws from.
+// The rate files beside the program and the fixed-size table the board draws
+// from (layout and line format in data/RateParser.h).
 #pragma once
+#include "data/RateParser.h"
 #include "framework/CString.h"
 
-constexpr int RATE_BUFFER_SIZE = 6300;  // 100 records
-constexpr int RATE_RECORD_SIZE = 63;    // three slots
-constexpr int RATE_FIELD_SIZE = 21;     // 20 bytes and a terminating zero
-constexpr int MAX_RATE_ROWS = 100;
-
 // Clears buffer (RATE_BUFFER_SIZE bytes), fills it from the file at path and
-// returns the number of records; 0 when the file is missing or unreadable.
+// returns the number of records, at most MAX_RATE_ROWS. A file that is
+// missing, cannot be opened or fails while being read gives 0 records and a
+// buffer of zero bytes.
 int ReadRateFile(const CString& path, char* buffer);
