@@ -1,17 +1,43 @@
 #include "app/SettingsDialog.h"
 
+#include "app/AboutBox.h"
+#include "app/BoardPlacement.h"
 #include "app/Globals.h"
+#include "app/RateFileSeed.h"
+#include "board/BoardWindow.h"
+#include "board/Layout.h"
 #include "core/Core.h"
+#include "data/RateFile.h"
+#include "data/WeatherThread.h"
+
+namespace {
+// How long the end of the dialog waits for weather downloads still in flight:
+// they use the core instance and post to the board, both about to go.
+constexpr DWORD kWeatherStopTimeoutMs = 800;
+
+constexpr int kMinWidth = 100;
+constexpr int kMaxWidth = 8000;
+constexpr int kMinHeight = 100;
+constexpr int kMaxHeight = 3000;
+
+RECT ToRect(const placement::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+}  // namespace
 
 SettingsDialog::SettingsDialog(CWnd* parent) : CDialog(IDD_SETTINGS, parent) {
     m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
 SettingsDialog::~SettingsDialog() {
+    // Destroy here, while OnDestroy can still save and tear down.
     if (m_hWnd && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
 }
 
-void SettingsDialog::DoDataExchange(CDataExchange* dx) { CDialog::DoDataExchange(dx); }
+void SettingsDialog::DoDataExchange(CDataExchange* dx) {
+    CDialog::DoDataExchange(dx);
+    DDX_Control(dx, IDC_CLR_DIGI, m_clrDigiPicker);
+    DDX_Control(dx, IDC_CLR_BG, m_clrBgPicker);
+    DDX_Control(dx, IDC_CLR_FONT, m_clrFontPicker);
+}
 
 BOOL SettingsDialog::OnInitDialog() {
     CDialog::OnInitDialog();
@@ -20,6 +46,22 @@ BOOL SettingsDialog::OnInitDialog() {
     m_core = std::make_unique<CCore>();
     g_core = m_core.get();
     LoadSettings();
+
+    // Zeroed rate tables; the files are read at the first validated collection.
+    g_roomRateCount = 0;
+    m_roomRates = std::make_unique<char[]>(RATE_BUFFER_SIZE);
+    g_roomRates = m_roomRates.get();
+    g_exchangeRateCount = 0;
+    m_exchangeRates = std::make_unique<char[]>(RATE_BUFFER_SIZE);
+    g_exchangeRates = m_exchangeRates.get();
+
+    int left = 0, top = 0;
+    layout::DefaultBoardOrigin(g_screenCx, g_screenCy, &left, &top);
+    g_boardRect.left = left;
+    g_boardRect.top = top;
+
+    CreateBoard();
+    ApplyOutput();
     return TRUE;
 }
 
@@ -40,16 +82,113 @@ void SettingsDialog::LoadSettings() {
     ::SendDlgItemMessageW(m_hWnd, IDC_OUTPUT_ON, BM_SETCHECK, static_cast<WPARAM>(g_outputOn), 0);
     SetDlgItemText(IDC_BOARD_WIDTH, g_core->getStrInt(g_width));
     SetDlgItemText(IDC_BOARD_HEIGHT, g_core->getStrInt(g_height));
+    m_clrFontPicker.SetColour(g_core->getClrRef(g_clrFont));
+    m_clrDigiPicker.SetColour(g_core->getClrRef(g_clrDigi));
+    m_clrBgPicker.SetColour(g_core->getClrRef(g_clrBg));
 }
 
-BOOL SettingsDialog::CollectSettings(BOOL /*validate*/) {
+void SettingsDialog::CreateBoard() {
+    // The board is a popup with this dialog as its owner: it is minimised,
+    // restored and destroyed along with the dialog.
+    auto board = std::make_unique<BoardWindow>();
+    if (!board->Create(IDD_BOARD, this)) return;
+    m_board = std::move(board);
+    g_board = m_board.get();
+}
+
+BOOL SettingsDialog::CollectSettings(BOOL validate) {
     g_outputOn = static_cast<BOOL>(::SendDlgItemMessageW(m_hWnd, IDC_OUTPUT_ON, BM_GETCHECK, 0, 0));
     g_width = static_cast<int>(GetDlgItemInt(IDC_BOARD_WIDTH, nullptr, TRUE));
     g_height = static_cast<int>(GetDlgItemInt(IDC_BOARD_HEIGHT, nullptr, TRUE));
+    g_clrFont = g_core->getColorFromClrRef(m_clrFontPicker.GetColour());
+    g_clrBg = g_core->getColorFromClrRef(m_clrBgPicker.GetColour());
+    g_clrDigi = g_core->getColorFromClrRef(m_clrDigiPicker.GetColour());
+    if (!validate) return TRUE;
+
+    if (g_width < kMinWidth || g_width > kMaxWidth) {
+        g_core->msgboxWarning(m_hWnd, "输出显示宽度必须是100到8000之间的整数");
+        ::SetFocus(GetDlgItem(IDC_BOARD_WIDTH));
+        return FALSE;
+    }
+    if (g_height < kMinHeight || g_height > kMaxHeight) {
+        g_core->msgboxWarning(m_hWnd, "输出显示高度必须是100到3000之间的整数");
+        ::SetFocus(GetDlgItem(IDC_BOARD_HEIGHT));
+        return FALSE;
+    }
+    g_roomRateCount = ReadRateFile(g_roomRatePath, g_roomRates);
+    g_exchangeRateCount = ReadRateFile(g_exchangeRatePath, g_exchangeRates);
     return TRUE;
 }
 
-void SettingsDialog::ApplyOutput() {}
+void SettingsDialog::ApplyOutput() {
+    if (!g_outputOn) {
+        if (g_board) g_board->ShowWindow(SW_HIDE);
+        return;
+    }
+    // From the width of the last collection, before this one.
+    const layout::TextSizes sizes = layout::ComputeTextSizes(g_width);
+    g_textSizeLarge = sizes.large;
+    g_textSizeSmall = sizes.small;
+    g_textSizeMedium = sizes.medium;
+    // A rejected size is still placed: the board copes with any size.
+    CollectSettings(TRUE);
+    g_boardRect = ToRect(placement::BoardRectAt(g_boardRect.left, g_boardRect.top, g_width, g_height));
+    if (g_board) g_board->PlaceBoard(g_boardRect);
+}
+
+void SettingsDialog::OnOutputSwitch() {
+    g_outputOn = static_cast<BOOL>(::SendDlgItemMessageW(m_hWnd, IDC_OUTPUT_ON, BM_GETCHECK, 0, 0));
+    ApplyOutput();
+    if (g_outputOn) OnRefresh();
+}
+
+void SettingsDialog::OnRefresh() {
+    CollectSettings(TRUE);
+    ApplyOutput();
+    if (g_board) g_board->Render();
+}
+
+void SettingsDialog::OnLocateSecondScreen() {
+    // The size of the last collection; the controls are not read here.
+    g_boardRect = ToRect(placement::SecondScreenRect(g_screenCx, g_width, g_height));
+    ::SendDlgItemMessageW(m_hWnd, IDC_OUTPUT_ON, BM_SETCHECK, static_cast<WPARAM>(g_outputOn), 0);
+    if (g_board) g_board->PlaceBoard(g_boardRect);
+}
+
+void SettingsDialog::OnAbout() {
+    AboutBox about(this);
+    about.DoModal();
+}
+
+void SettingsDialog::OpenForEditing(const CString& path) { g_core->openUrl(path); }
+
+void SettingsDialog::EditRateFile(const CString& path, const char* headerLine) {
+    // A missing file would only give the operator an error from the editor.
+    SeedRateFile(path, headerLine);
+    OpenForEditing(path);
+}
+
+void SettingsDialog::OnEditRoomRates() { EditRateFile(g_roomRatePath, kRoomRateHeader); }
+
+void SettingsDialog::OnEditExchangeRates() { EditRateFile(g_exchangeRatePath, kExchangeRateHeader); }
+
+void SettingsDialog::OnPaint() {
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    PaintDC dc(m_hWnd);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0);
+    const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    RECT rc;
+    GetClientRect(&rc);
+    const int x = (rc.right - rc.left - cxIcon + 1) / 2;
+    const int y = (rc.bottom - rc.top - cyIcon + 1) / 2;
+    ::DrawIcon(dc.get(), x, y, m_hIcon);
+}
+
+HCURSOR SettingsDialog::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
 
 void SettingsDialog::SaveSettings() {
     CollectSettings(FALSE);
@@ -63,16 +202,57 @@ void SettingsDialog::SaveSettings() {
 
 void SettingsDialog::OnDestroy() {
     Default();
-    if (!g_core) return;
+    if (!m_core) return;
     SaveSettings();
+    // Nothing may still run that reaches the board or the core instance.
+    StopAllWeatherDownloads(kWeatherStopTimeoutMs);
+    g_board = nullptr;
+    m_board.reset();
+    g_roomRates = nullptr;
+    g_roomRateCount = 0;
+    m_roomRates.reset();
+    g_exchangeRates = nullptr;
+    g_exchangeRateCount = 0;
+    m_exchangeRates.reset();
     g_core = nullptr;
     m_core.reset();
 }
 
-BOOL SettingsDialog::OnCommand(WPARAM wp, LPARAM lp) { return CDialog::OnCommand(wp, lp); }
+BOOL SettingsDialog::OnCommand(WPARAM wp, LPARAM lp) {
+    if (HIWORD(wp) == BN_CLICKED) {
+        switch (LOWORD(wp)) {
+        case IDC_OUTPUT_ON:
+            OnOutputSwitch();
+            return TRUE;
+        case IDC_LOCATE_SECOND_SCREEN:
+            OnLocateSecondScreen();
+            return TRUE;
+        case IDC_ABOUT:
+            OnAbout();
+            return TRUE;
+        case IDC_REFRESH:
+            OnRefresh();
+            return TRUE;
+        case IDC_ROOM_RATES:
+            OnEditRoomRates();
+            return TRUE;
+        case IDC_EXCHANGE_RATES:
+            OnEditExchangeRates();
+            return TRUE;
+        default:
+            break;
+        }
+    }
+    return CDialog::OnCommand(wp, lp);
+}
 
 LRESULT SettingsDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<LRESULT>(OnQueryDragIcon());
     case WM_DESTROY:
         OnDestroy();
         return 0;

@@ -1,13 +1,16 @@
 // The settings dialog: the program's main window. It owns the core library
-// instance, the rate buffers and the board, loads config.ini at its start and
-// saves it at its end.
+// instance, the two rate buffers and the board, loads config.ini at its start
+// and saves it at its end; its buttons reload the rate files and place, hide
+// or redraw the board.
 #pragma once
 #include <memory>
 
+#include "controls/ColourPicker.h"
 #include "framework/Afx.h"
 #include "res/resource.h"
 
 class CCore;
+class BoardWindow;
 
 class SettingsDialog : public CDialog {
 public:
@@ -15,11 +18,13 @@ public:
     ~SettingsDialog() override;
 
     // Takes the controls into the settings variables; with validate, checks
-    // the size and reloads the rate files. FALSE after a rejected size.
-    BOOL CollectSettings(BOOL validate);
-    // Hides the board, or sizes the text, collects with validation and
-    // places the board.
-    void ApplyOutput();
+    // the size (a warning and the focus on the offending edit when it is out
+    // of range) and otherwise reloads the rate files. FALSE after a rejected
+    // size. Virtual so that tests can follow the calls each click makes.
+    virtual BOOL CollectSettings(BOOL validate);
+    // Hides the board, or sizes the text from the current width, collects
+    // with validation and places the board.
+    virtual void ApplyOutput();
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -27,11 +32,34 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     BOOL OnCommand(WPARAM wp, LPARAM lp) override;
 
+    // Opens a rate file in its associated program (Notepad on Windows).
+    virtual void OpenForEditing(const CString& path);
+
+    CXColourPicker m_clrDigiPicker;  // 1011, digit colour
+    CXColourPicker m_clrBgPicker;    // 1010, background colour
+    CXColourPicker m_clrFontPicker;  // 1009, text colour
+    HICON m_hIcon = nullptr;         // shared resource icon, never destroyed
+
 private:
     void LoadSettings();
     void SaveSettings();
+    void CreateBoard();
+    void EditRateFile(const CString& path, const char* headerLine);
+
+    void OnOutputSwitch();
+    void OnLocateSecondScreen();
+    void OnAbout();
+    void OnRefresh();
+    void OnEditRoomRates();
+    void OnEditExchangeRates();
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
     void OnDestroy();
 
-    HICON m_hIcon = nullptr;  // shared resource icon, not destroyed
+    // The objects behind g_core, g_board, g_roomRates and g_exchangeRates;
+    // the globals are plain aliases, cleared before these let go.
     std::unique_ptr<CCore> m_core;
+    std::unique_ptr<char[]> m_roomRates;
+    std::unique_ptr<char[]> m_exchangeRates;
+    std::unique_ptr<BoardWindow> m_board;
 };

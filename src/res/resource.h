@@ -18,6 +18,13 @@
 #define IDC_ROOM_RATES 1013
 #define IDC_EXCHANGE_RATES 1014
 
+// The about box's lines.
+#define IDC_ABOUT_PRODUCT 1101
+#define IDC_ABOUT_VERSION 1102
+#define IDC_ABOUT_DESCRIPTION 1103
+#define IDC_ABOUT_WEATHER 1104
+#define IDC_ABOUT_FONT 1105
+
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif
