@@ -1,0 +1,101 @@
+#include "board/TextPlacement.h"
+
+#include <climits>
+#include <string>
+
+#include "core/StrUtil.h"
+
+namespace textplace {
+namespace {
+
+// Truncation toward zero, held inside int's range for absurd inputs.
+int Trunc(double value) {
+    if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
+    if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+// Position of the first `sep` at or after `from` that stands on its own. In
+// code page 936 a byte from 0x81 to 0xFE starts a two-byte character whose
+// second byte may be any of 0x40..0xFE, "^" (0x5E) included; such a byte
+// belongs to its character. `from` must be at a character boundary.
+std::size_t FindSeparator(const std::string& s, char sep, std::size_t from) {
+    for (std::size_t i = from; i < s.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c >= 0x81 && c <= 0xFE && i + 1 < s.size()) {
+            ++i;
+            continue;
+        }
+        if (s[i] == sep) return i;
+    }
+    return std::string::npos;
+}
+
+}  // namespace
+
+LabelParts SplitLabel(const CString& text) {
+    LabelParts parts;
+    const std::string& s = text.str();
+    const std::size_t caret = FindSeparator(s, '^', 0);
+    if (caret != std::string::npos) {
+        // Everything before the first "^" is the number; the field after it
+        // (up to a second "^", if any) is the unit, set off by a space.
+        parts.main = CString(s.substr(0, caret));
+        const std::size_t next = FindSeparator(s, '^', caret + 1);
+        const std::string unit = s.substr(caret + 1, next == std::string::npos ? std::string::npos : next - caret - 1);
+        if (!unit.empty()) parts.suffix = CString(" " + unit);
+        parts.mainIsDigits = true;
+        return parts;
+    }
+    // "/" (0x2F) is never the second byte of a double-byte character.
+    parts.main = strutil::Field(text, '/', 0);
+    const CString unit = strutil::Field(text, '/', 1);
+    if (!unit.IsEmpty()) parts.suffix = "/" + unit;
+    return parts;
+}
+
+bool TakeEnlargeMarks(CString& text) { return text.Remove('*') > 0; }
+
+int EnlargedSize(int emSize) { return Trunc(emSize * 1.5); }
+
+int SuffixSize(int emSize) { return Trunc(emSize * static_cast<double>(0.6f)); }
+
+int DigitTextX(int x, int width, int measuredWidth, int margin) {
+    const double centred = static_cast<double>(x) + (static_cast<double>(width) - measuredWidth) * 0.5;
+    return Trunc(centred - margin * static_cast<double>(0.2f));
+}
+
+int DigitTextY(int y, int margin) { return Trunc(y - margin * static_cast<double>(0.15f)); }
+
+LabelPlacement PlaceLabel(int x, int width, int y, int mainWidth, int mainHeight, int suffixWidth,
+                          int suffixHeight) {
+    const double half = (static_cast<double>(width) - (static_cast<double>(mainWidth) + suffixWidth)) * 0.5;
+    LabelPlacement p;
+    p.mainX = Trunc(x + half);
+    p.mainY = y;
+    p.suffixX = Trunc(mainWidth * static_cast<double>(1.06f) + x + half);
+    p.suffixY = Trunc(static_cast<double>(y) + mainHeight - suffixHeight);
+    return p;
+}
+
+bool DigitFontCovers(const wchar_t* text, std::size_t length) {
+    if (!text) return true;
+    for (std::size_t i = 0; i < length; ++i) {
+        const unsigned long c = static_cast<unsigned long>(text[i]);
+        if (c >= 0x20 && c <= 0x7E) continue;
+        switch (c) {
+        case 0xA0:    // no-break space
+        case 0xA5:    // yen / yuan sign
+        case 0xB0:    // degree sign
+        case 0xB1:    // plus-minus
+        case 0xB7:    // middle dot
+        case 0x2212:  // minus sign
+            continue;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace textplace
