@@ -3,6 +3,7 @@
 // (re-render) and once an hour (new weather download), and can be dragged.
 #pragma once
 #include <memory>
+#include <string>
 
 #include "board/Layout.h"
 #include "framework/Afx.h"
@@ -22,8 +23,14 @@ public:
     // g_height, restarts both timers, starts a weather download, renders
     // (tick 0) and shows the window.
     void PlaceBoard(RECT rc);
-    // One complete picture of the board, handed to the layered window.
+    // One complete picture of the board, handed to the layered window. A
+    // board size no bitmap can be made for is skipped: the previous picture
+    // stays until a valid placement.
     void Render();
+    // Draws one whole picture (background, dividers, all text) into dc, a
+    // memory DC holding a 32-bit DIB section of the board's size. Render
+    // uses it; tests and benchmarks drive it off-screen.
+    void ComposeFrame(HDC dc);
     // Sets the weather record to "Loading" and starts one download.
     void StartWeatherThread();
 
@@ -50,11 +57,27 @@ protected:
     void DrawDividers(Gdiplus::Graphics& graphics);
     void DrawRateTables();    // RateTablePainter.cpp
     void DrawClockWeather();  // ClockWeatherPainter.cpp
+    // Both panel painters, in drawing order. Virtual so that tests can put
+    // known text into the paths instead.
+    virtual void DrawPanels();
+    // Fills the digit path, then the text path on top of it.
+    void FillTextPaths(Gdiplus::Graphics& graphics);
+    // Puts WS_EX_LAYERED back if the window lost it, keeping its other styles.
+    void KeepLayered();
+    // Tells the operator, once, that this system has no UpdateLayeredWindow.
+    virtual void ReportUpdateMissing();
 
     // Text into the paths (TextPath.cpp). Virtual so that tests can record
     // where the painters put each string.
     virtual void AddDigitText(const CString& text, int x, int width, int y, BOOL large);
     virtual void AddLabelText(Gdiplus::GraphicsPath& path, const CString& text, int x, int width, int y, int emSize);
+    // One string's outline into path at (x, y), em size in pixels, default
+    // format. Every string of the board passes here (virtual for tests).
+    virtual void AddOutline(Gdiplus::GraphicsPath& path, const std::wstring& text, const Gdiplus::FontFamily* family,
+                            int emSize, int x, int y);
+    // The digit family when it has a glyph for every character of text, else
+    // the text family (a price typed as "面议" must not show as boxes).
+    const Gdiplus::FontFamily* DigitFamilyFor(const std::wstring& text) const;
 
     HDC m_hMemDC = nullptr;  // the memory DC of the render in progress, else null
     BLENDFUNCTION m_blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
@@ -73,4 +96,5 @@ protected:
     Gdiplus::StringFormat m_format;
     Gdiplus::GraphicsPath m_textPath;
     Gdiplus::GraphicsPath m_digitPath;
+    bool m_updateMissingReported = false;
 };

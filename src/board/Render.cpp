@@ -1,6 +1,126 @@
+// The render cycle: one whole picture of the board composed off-screen with
+// GDI+ and handed to the layered window with per-pixel alpha.
+#include "app/Globals.h"
 #include "board/BoardWindow.h"
+#include "board/FrameBuffer.h"
+#include "board/FrameSize.h"
+#include "core/Core.h"
 
-// Placeholder until the layered render cycle lands.
-void BoardWindow::Render() {}
-void BoardWindow::DrawBackground(Gdiplus::Graphics&) {}
-void BoardWindow::DrawDividers(Gdiplus::Graphics&) {}
+namespace {
+
+// The whole board is shown at 253/255 of each pixel's own opacity.
+constexpr BYTE kBoardAlpha = 253;
+
+// Clears the board's "render in progress" DC however the composition ends.
+class MemDCScope {
+public:
+    MemDCScope(HDC& slot, HDC dc) : m_slot(slot) { m_slot = dc; }
+    MemDCScope(const MemDCScope&) = delete;
+    MemDCScope& operator=(const MemDCScope&) = delete;
+    ~MemDCScope() { m_slot = nullptr; }
+
+private:
+    HDC& m_slot;
+};
+
+}  // namespace
+
+void BoardWindow::Render() {
+    if (!m_hWnd) return;
+    if (!m_pfnUpdateLayeredWindow) {
+        // Nothing could reach the screen; say so once rather than every second.
+        if (!m_updateMissingReported) {
+            m_updateMissingReported = true;
+            ReportUpdateMissing();
+        }
+        return;
+    }
+    const long long width = framesize::Extent(m_rcBoard.left, m_rcBoard.right);
+    const long long height = framesize::Extent(m_rcBoard.top, m_rcBoard.bottom);
+    if (!framesize::Drawable(width, height)) return;
+
+    WindowDC windowDC(m_hWnd);
+    if (!windowDC.get()) return;
+    FrameBuffer frame(windowDC.get(), static_cast<int>(width), static_cast<int>(height));
+    if (!frame.valid()) return;  // out of memory or handles: the last picture stays
+
+    m_blend.SourceConstantAlpha = kBoardAlpha;
+    // The window's own position, so a board dragged away stays where it was dropped.
+    RECT window{};
+    GetWindowRect(&window);
+
+    ComposeFrame(frame.dc());
+
+    KeepLayered();
+    POINT destination{window.left, window.top};
+    SIZE size{static_cast<LONG>(width), static_cast<LONG>(height)};
+    POINT source{0, 0};
+    m_pfnUpdateLayeredWindow(m_hWnd, windowDC.get(), &destination, &size, frame.dc(), &source, 0, &m_blend,
+                             ULW_ALPHA);
+}
+
+void BoardWindow::ComposeFrame(HDC dc) {
+    MemDCScope scope(m_hMemDC, dc);
+    Gdiplus::Graphics graphics(dc);
+    graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+    DrawBackground(graphics);
+    DrawDividers(graphics);
+    m_textPath.Reset();
+    m_digitPath.Reset();
+    DrawPanels();
+    FillTextPaths(graphics);
+}
+
+void BoardWindow::DrawPanels() {
+    DrawRateTables();
+    DrawClockWeather();
+}
+
+void BoardWindow::FillTextPaths(Gdiplus::Graphics& graphics) {
+    // Digits first: where the two overlap, the text colour lies on top.
+    {
+        Gdiplus::SolidBrush digits(g_clrDigi);
+        graphics.FillPath(&digits, &m_digitPath);
+    }
+    Gdiplus::SolidBrush text(g_clrFont);
+    graphics.FillPath(&text, &m_textPath);
+}
+
+void BoardWindow::DrawBackground(Gdiplus::Graphics& graphics) {
+    // Looked up on every render, so placing or removing the picture shows
+    // within a second.
+    if (g_core) {
+        const CString picture = g_appPath + "bg.jpg";
+        if (g_core->isFileExist(picture)) {
+            g_core->drawPic(graphics, 0, 0, picture);
+            return;
+        }
+    }
+    Gdiplus::SolidBrush background(g_clrBg);
+    graphics.FillRectangle(&background, 0.0f, 0.0f, static_cast<Gdiplus::REAL>(g_width),
+                           static_cast<Gdiplus::REAL>(g_height));
+}
+
+void BoardWindow::DrawDividers(Gdiplus::Graphics& graphics) {
+    Gdiplus::Pen wide(g_clrFont, 4.0f);
+    wide.SetStartCap(Gdiplus::LineCapRound);
+    wide.SetEndCap(Gdiplus::LineCapRound);
+    Gdiplus::Pen thin(g_clrFont, 2.0f);
+    thin.SetStartCap(Gdiplus::LineCapRound);
+    thin.SetEndCap(Gdiplus::LineCapRound);
+    // Rules under the side panels' headings, the rule across the middle panel,
+    // then the two vertical dividers.
+    graphics.DrawLine(&thin, m_margin, m_yHeaderRule, m_xLeftDivider - m_margin, m_yHeaderRule);
+    graphics.DrawLine(&thin, m_xRightDivider + m_margin, m_yHeaderRule, g_width - m_margin, m_yHeaderRule);
+    graphics.DrawLine(&thin, m_xLeftDivider + m_margin, m_yPanelRule, m_xRightDivider - m_margin, m_yPanelRule);
+    graphics.DrawLine(&wide, m_xLeftDivider, m_margin, m_xLeftDivider, g_height - m_margin);
+    graphics.DrawLine(&wide, m_xRightDivider, m_margin, m_xRightDivider, g_height - m_margin);
+}
+
+void BoardWindow::KeepLayered() {
+    const DWORD style = GetExStyle();
+    if (!(style & WS_EX_LAYERED)) ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, static_cast<LONG_PTR>(style | WS_EX_LAYERED));
+}
+
+void BoardWindow::ReportUpdateMissing() { AfxMessageBox("UpdateLayeredWindow ERROR!", MB_OK); }
