@@ -1,0 +1,57 @@
+// A small HTTP server on 127.0.0.1 for tests: the weather page, errors,
+// dropped connections and servers that accept and never answer. The program
+// reaches it through the http_proxy variable (Wine's WinINet honours it), so
+// requests arrive as "GET http://HOST/PATH HTTP/1.1".
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testsupport {
+
+struct HttpReply {
+    enum class Kind { Respond, Drop, Hang };
+    Kind kind = Kind::Respond;
+    int status = 200;
+    std::string body;
+    int chunks = 1;            // body sent in this many pieces
+    unsigned pauseBetweenMs = 0;  // between pieces
+};
+
+class LoopbackHttpServer {
+public:
+    using Handler = std::function<HttpReply(const std::string& request)>;
+
+    explicit LoopbackHttpServer(Handler handler);
+    ~LoopbackHttpServer();
+    LoopbackHttpServer(const LoopbackHttpServer&) = delete;
+    LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
+
+    unsigned short Port() const { return m_port; }
+    // "http://127.0.0.1:PORT", for http_proxy.
+    std::string ProxyUrl() const;
+    // Every request received so far (request line and headers).
+    std::vector<std::string> Requests() const;
+    int RequestCount() const;
+
+private:
+    void AcceptLoop();
+    using Socket = std::uintptr_t;  // a Winsock SOCKET
+    void Serve(Socket client);
+
+    Handler m_handler;
+    Socket m_listener = ~Socket(0);
+    unsigned short m_port = 0;
+    std::atomic<bool> m_stopping{false};
+    std::thread m_acceptThread;
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_requests;
+    std::vector<std::thread> m_clients;
+    std::vector<Socket> m_openSockets;
+};
+
+}  // namespace testsupport
