@@ -1,4 +1,57 @@
-#include "board/BoardWindow.h"
+// The room-rate table on the left panel and the exchange-rate table on the
+// right one: titles and headings in the text colour, every record that the
+// count admits in the digit colour. Rows below the board simply fall outside
+// the bitmap.
+#include <algorithm>
+#include <cstring>
 
-// Placeholder until the rate tables land.
-void BoardWindow::DrawRateTables() {}
+#include "app/Globals.h"
+#include "board/BoardWindow.h"
+#include "board/RateLayout.h"
+#include "core/Core.h"
+#include "data/RateFile.h"
+
+namespace {
+
+// The rows a table may show: the count, within what a buffer holds.
+int RowsOf(const char* table, int count) { return table ? std::clamp(count, 0, MAX_RATE_ROWS) : 0; }
+
+// A slot's text, never read past the slot even if its terminator is missing.
+CString SlotText(const char* table, int record, int field) {
+    const char* slot = rates::RateField(table, record, field);
+    const void* end = std::memchr(slot, 0, RATE_FIELD_SIZE - 1);
+    const int length = end ? static_cast<int>(static_cast<const char*>(end) - slot) : RATE_FIELD_SIZE - 1;
+    return CString(slot, length);
+}
+
+}  // namespace
+
+void BoardWindow::DrawRateTables() {
+    const int small = g_textSizeSmall;
+    const int textHeight = g_core ? g_core->getTextBounds(g_fontName, small, "你好").Height : 0;
+    const layout::RateTableLayout t = layout::ComputeRateTableLayout(Layout(), g_width, textHeight);
+
+    AddLabelText(m_textPath, "房价表", t.roomTitle.x, t.roomTitle.width, t.titleY, g_textSizeLarge);
+    AddLabelText(m_textPath, "兑换", t.fxTitle.x, t.fxTitle.width, t.titleY, g_textSizeLarge);
+
+    AddLabelText(m_textPath, "类别", t.room[0].x, t.room[0].width, t.headingY, small);
+    AddLabelText(m_textPath, "标准价/元", t.room[1].x, t.room[1].width, t.headingY, small);
+    AddLabelText(m_textPath, "今日价/元", t.room[2].x, t.room[2].width, t.headingY, small);
+    AddLabelText(m_textPath, "外币/100", t.fxForeign.x, t.fxForeign.width, t.headingY, small);
+    AddLabelText(m_textPath, "人民币/元", t.fxYuan.x, t.fxYuan.width, t.headingY, small);
+
+    const int roomRows = RowsOf(g_roomRates, g_roomRateCount);
+    for (int i = 0; i < roomRows; ++i) {
+        const int y = t.RowY(i);
+        AddLabelText(m_digitPath, SlotText(g_roomRates, i, 0), t.room[0].x, t.room[0].width, y, small);
+        AddDigitText(SlotText(g_roomRates, i, 1), t.room[1].x, t.room[1].width, y, FALSE);
+        AddDigitText(SlotText(g_roomRates, i, 2), t.room[2].x, t.room[2].width, y, FALSE);
+    }
+    const int fxRows = RowsOf(g_exchangeRates, g_exchangeRateCount);
+    for (int j = 0; j < fxRows; ++j) {
+        const int y = t.RowY(j);
+        AddLabelText(m_digitPath, SlotText(g_exchangeRates, j, 0), t.fx[0].x, t.fx[0].width, y, small);
+        AddDigitText(SlotText(g_exchangeRates, j, 1), t.fx[1].x, t.fx[1].width, y, FALSE);
+        AddDigitText(SlotText(g_exchangeRates, j, 2), t.fx[2].x, t.fx[2].width, y, FALSE);
+    }
+}
