@@ -8,4 +8,7 @@ set(RB_PORTABLE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/board/TextPlacement.cpp
   ${CMAKE_CURRENT_LIST_DIR}/controls/PaletteNav.cpp
   ${CMAKE_CURRENT_LIST_DIR}/data/RateParser.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/data/WeatherScraper.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/data/HttpBody.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/board/ClockWeatherPlan.cpp
 )
