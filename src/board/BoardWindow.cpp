@@ -1,6 +1,10 @@
 #include "board/BoardWindow.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "app/Globals.h"
+#include "board/FrameSize.h"
 #include "core/Core.h"
 #include "res/resource.h"
 
@@ -37,19 +41,27 @@ BOOL BoardWindow::OnInitDialog() {
 
 void BoardWindow::PlaceBoard(RECT rc) {
     m_rcBoard = rc;
-    SetWindowPos(nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_NOZORDER);
-    const layout::BoardLayout l = layout::ComputeBoardLayout(g_width, g_height);
-    m_margin = l.margin;
-    m_xLeftDivider = l.xLeftDivider;
-    m_xRightDivider = l.xRightDivider;
-    m_yHeaderRule = l.yHeaderRule;
-    m_yPanelRule = l.yPanelRule;
+    // A rectangle the settings dialog failed to validate must not overflow here.
+    const auto extent = [](LONG from, LONG to) {
+        return static_cast<int>(std::clamp(framesize::Extent(from, to), 0LL, static_cast<long long>(INT_MAX)));
+    };
+    SetWindowPos(nullptr, rc.left, rc.top, extent(rc.left, rc.right), extent(rc.top, rc.bottom), SWP_NOZORDER);
+    LayOut();
     m_tickCount = 0;
     SetTimer(TIMER_TICK, TICK_PERIOD_MS);
     SetTimer(TIMER_WEATHER, WEATHER_PERIOD_MS);
     StartWeatherThread();
     Render();
     ShowWindow(SW_SHOW);
+}
+
+void BoardWindow::LayOut() {
+    const layout::BoardLayout l = layout::ComputeBoardLayout(g_width, g_height);
+    m_margin = l.margin;
+    m_xLeftDivider = l.xLeftDivider;
+    m_xRightDivider = l.xRightDivider;
+    m_yHeaderRule = l.yHeaderRule;
+    m_yPanelRule = l.yPanelRule;
 }
 
 void BoardWindow::OnTimer(UINT_PTR id) {

@@ -27,6 +27,9 @@ public:
     // board size no bitmap can be made for is skipped: the previous picture
     // stays until a valid placement.
     void Render();
+    // The five layout figures from g_width and g_height (part of PlaceBoard;
+    // also for driving ComposeFrame off-screen).
+    void LayOut();
     // Draws one whole picture (background, dividers, all text) into dc, a
     // memory DC holding a 32-bit DIB section of the board's size. Render
     // uses it; tests and benchmarks drive it off-screen.
