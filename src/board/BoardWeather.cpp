@@ -1,5 +1,10 @@
 #include "app/Globals.h"
 #include "board/BoardWindow.h"
+#include "data/WeatherThread.h"
 
-// Placeholder until the weather download lands: the record reads "Loading".
-void BoardWindow::StartWeatherThread() { g_weatherRecord.Set("Loading"); }
+// Every placement and every hour: the panel shows "Loading" until the new
+// download publishes a record; a failed one leaves "Loading" until the next.
+void BoardWindow::StartWeatherThread() {
+    g_weatherRecord.Set("Loading");
+    if (!StartWeatherDownload(m_hWnd)) AfxMessageBox("Cannot Start New Thread", MB_OK);
+}

@@ -1,4 +1,260 @@
 #include "data/WeatherThread.h"
 
-// Placeholder until the weather download lands: nothing runs yet.
-void StopAllWeatherDownloads(DWORD) {}
+#include <algorithm>
+#include <mutex>
+#include <new>
+#include <vector>
+
+#include "app/Globals.h"
+#include "core/Core.h"
+#include "data/HttpBody.h"
+#include "data/WeatherScraper.h"
+#include "framework/NeverDestroyed.h"
+
+namespace {
+
+const char kAcceptHeader[] = "Accept: */*";
+const char kUserAgentHeader[] = "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
+
+// The downloads in flight. A stop bumps the generation: a worker of an older
+// generation no longer touches the core instance, the record or the board.
+// Every such touch happens under the lock, so once a stop has taken the lock
+// none is in progress and none can start.
+struct DownloadRegistry {
+    std::mutex mutex;
+    unsigned generation = 0;
+    std::vector<UniqueKernelHandle> workers;   // to wait for; pruned as they end
+    std::vector<CInternetSession*> sessions;  // open right now, owned by their workers
+};
+
+DownloadRegistry& Registry() {
+    // A worker abandoned by a stop may still reach for the lock while the
+    // process exits.
+    static NeverDestroyed<DownloadRegistry> registry;
+    return registry.get();
+}
+
+template <typename F>
+bool IfCurrent(unsigned generation, F&& action) {
+    DownloadRegistry& reg = Registry();
+    std::lock_guard<std::mutex> lock(reg.mutex);
+    if (generation != reg.generation) return false;
+    action();
+    return true;
+}
+
+bool Ended(HANDLE h) { return ::WaitForSingleObject(h, 0) == WAIT_OBJECT_0; }
+
+}  // namespace
+
+// ---- starting ----------------------------------------------------------------------
+
+WeatherThread::WeatherThread(AFX_THREADPROC proc, WeatherThreadParam* param) : CWinThread(proc, param) {
+    param->pThread = this;
+}
+
+WeatherThread::~WeatherThread() { CloseAll(); }
+
+BOOL StartWeatherDownload(HWND board) {
+    std::unique_ptr<WeatherThreadParam> param(new (std::nothrow) WeatherThreadParam);
+    if (!param) return FALSE;
+    param->hBoard = board;
+    std::unique_ptr<WeatherThread> thread(new (std::nothrow)
+                                              WeatherThread(&WeatherThread::WeatherThreadProc, param.get()));
+    if (!thread) return FALSE;
+
+    DownloadRegistry& reg = Registry();
+    std::lock_guard<std::mutex> lock(reg.mutex);
+    thread->m_generation = reg.generation;
+    // Suspended until it is listed, so that a stop can never miss it.
+    if (!thread->CreateThread(CREATE_SUSPENDED)) return FALSE;
+    reg.workers.erase(std::remove_if(reg.workers.begin(), reg.workers.end(),
+                                     [](const UniqueKernelHandle& h) { return Ended(h.get()); }),
+                      reg.workers.end());
+    HANDLE waitable = nullptr;
+    if (::DuplicateHandle(::GetCurrentProcess(), thread->ThreadHandle(), ::GetCurrentProcess(), &waitable,
+                          SYNCHRONIZE, FALSE, 0)) {
+        reg.workers.emplace_back(waitable);
+    }
+    // From here the worker owns both objects and deletes them when it ends.
+    thread->ResumeThread();
+    thread.release();
+    param.release();
+    return TRUE;
+}
+
+UINT WeatherThread::WeatherThreadProc(LPVOID p) {
+    std::unique_ptr<WeatherThreadParam> param(static_cast<WeatherThreadParam*>(p));
+    param->pThread->RunFetch(param.get());
+    return 0;
+}
+
+// ---- one download ------------------------------------------------------------------
+
+BOOL WeatherThread::RunFetch(WeatherThreadParam* param) {
+    m_hBoard = param->hBoard;
+    if (!OpenSession()) {
+        IfCurrent(m_generation, [&] { ::PostMessageW(m_hBoard, WM_WEATHER_DONE, 0, -1); });
+        return FALSE;
+    }
+    UpdateWeather();
+    return TRUE;
+}
+
+BOOL WeatherThread::OpenSession() {
+    try {
+        m_pSession = std::make_unique<CInternetSession>(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+        m_pSession->SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, TIMEOUT_MS);
+        m_pSession->SetOption(INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, TIMEOUT_MS);
+        m_pSession->SetOption(INTERNET_OPTION_DATA_SEND_TIMEOUT, TIMEOUT_MS);
+        m_pSession->SetOption(INTERNET_OPTION_CONNECT_BACKOFF, CONNECT_BACKOFF_MS);
+        m_pSession->SetOption(INTERNET_OPTION_CONNECT_RETRIES, CONNECT_RETRIES);
+        m_pSession->EnableStatusCallback(TRUE);
+    } catch (const CInternetException&) {
+        // No session: the caller tells the board.
+        m_pSession.reset();
+        return FALSE;
+    }
+    DownloadRegistry& reg = Registry();
+    std::lock_guard<std::mutex> lock(reg.mutex);
+    if (m_generation != reg.generation) {
+        m_pSession->Abort();  // stopped before it got here: every request fails at once
+    } else {
+        reg.sessions.push_back(m_pSession.get());
+    }
+    return TRUE;
+}
+
+CString WeatherThread::HttpGet(const char* url) {
+    m_lastStatus = 0;
+    if (!m_pSession) return CString();
+    try {
+        DWORD service = 0;
+        CString server, object;
+        INTERNET_PORT port = 0;
+        AfxParseURL(url, service, server, object, port);  // a bad address fails below
+        m_pConnection = m_pSession->GetHttpConnection(server, port, nullptr, nullptr);
+        m_pFile = m_pConnection->OpenRequest(CHttpConnection::HTTP_VERB_GET, object, nullptr, 0, nullptr, nullptr,
+                                             REQUEST_FLAGS);
+        m_pFile->AddRequestHeaders(kAcceptHeader, HTTP_ADDREQ_FLAG_ADD_IF_NEW, -1);
+        m_pFile->AddRequestHeaders(kUserAgentHeader, HTTP_ADDREQ_FLAG_ADD_IF_NEW, -1);
+        m_pFile->SendRequest();
+        DWORD status = 0;
+        m_pFile->QueryInfoStatusCode(status);
+        m_lastStatus = status;
+        if (status != HTTP_STATUS_OK) {
+            CloseRequest();
+            return CString();
+        }
+        CString body;
+        char buffer[READ_BUFFER];
+        while (UINT read = m_pFile->Read(buffer, READ_BUFFER - 1)) {
+            httpbody::AppendChunk(body, buffer, static_cast<int>(read));
+            if (body.GetLength() > MAX_BODY) {
+                CloseRequest();
+                return CString();
+            }
+        }
+        CloseRequest();
+        return body;
+    } catch (const CInternetException&) {
+        // Unreachable host, time-out, refused or dropped connection, or an
+        // abort at shutdown: the download simply gives nothing.
+        CloseRequest();
+        return CString();
+    }
+}
+
+BOOL WeatherThread::CloseRequest() {
+    try {
+        if (m_pFile) {
+            m_pFile->Close();
+            m_pFile.reset();
+        }
+        if (m_pConnection) {
+            m_pConnection->Close();
+            m_pConnection.reset();
+        }
+        return TRUE;
+    } catch (const CInternetException&) {
+        // The handle is gone either way; what is left closes with its owner.
+        return FALSE;
+    }
+}
+
+BOOL WeatherThread::CloseAll() {
+    BOOL ok = CloseRequest();
+    if (m_pSession) {
+        {
+            DownloadRegistry& reg = Registry();
+            std::lock_guard<std::mutex> lock(reg.mutex);
+            reg.sessions.erase(std::remove(reg.sessions.begin(), reg.sessions.end(), m_pSession.get()),
+                               reg.sessions.end());
+        }
+        try {
+            m_pSession->Close();
+        } catch (const CInternetException&) {
+            ok = FALSE;  // nothing more can be done about a session WinINet will not close
+        }
+        m_pSession.reset();
+    }
+    return ok;
+}
+
+int WeatherThread::UpdateWeather() {
+    CString city;
+    bool haveCore = false;
+    IfCurrent(m_generation, [&] {
+        if (!g_core) return;
+        city = g_core->getConfigStr("cityid");
+        haveCore = true;
+    });
+    if (!haveCore) return -1;
+
+    CString page = HttpGet(weather::PageAddress(city));
+    if (page.IsEmpty()) return -1;
+    bool converted = false;
+    IfCurrent(m_generation, [&] {
+        if (!g_core) return;
+        g_core->UTF8_ANSI(page);
+        converted = true;
+    });
+    if (!converted) return -1;
+
+    const auto record = weather::ScrapeRecord(page);
+    if (!record) return -1;
+    // Published once, whole, and only while the program still wants it.
+    return IfCurrent(m_generation, [&] { g_weatherRecord.Set(*record); }) ? 0 : -1;
+}
+
+// ---- shutdown ----------------------------------------------------------------------
+
+void StopAllWeatherDownloads(DWORD timeoutMs) {
+    DownloadRegistry& reg = Registry();
+    std::vector<UniqueKernelHandle> workers;
+    {
+        std::lock_guard<std::mutex> lock(reg.mutex);
+        ++reg.generation;
+        for (CInternetSession* session : reg.sessions) session->Abort();
+        workers.swap(reg.workers);
+    }
+    const DWORD start = ::GetTickCount();
+    for (const UniqueKernelHandle& h : workers) {
+        const DWORD spent = ::GetTickCount() - start;
+        ::WaitForSingleObject(h.get(), spent < timeoutMs ? timeoutMs - spent : 0);
+    }
+    // A worker still blocked in the network (WinINet does not always give
+    // up a call when its handles close) stays listed; it will not touch
+    // anything of the program again.
+    std::lock_guard<std::mutex> lock(reg.mutex);
+    for (UniqueKernelHandle& h : workers) {
+        if (!Ended(h.get())) reg.workers.push_back(std::move(h));
+    }
+}
+
+int RunningWeatherDownloads() {
+    DownloadRegistry& reg = Registry();
+    std::lock_guard<std::mutex> lock(reg.mutex);
+    return static_cast<int>(std::count_if(reg.workers.begin(), reg.workers.end(),
+                                          [](const UniqueKernelHandle& h) { return !Ended(h.get()); }));
+}
