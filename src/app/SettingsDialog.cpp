@@ -133,7 +133,17 @@ void SettingsDialog::ApplyOutput() {
     // A rejected size is still placed: the board copes with any size.
     CollectSettings(TRUE);
     g_boardRect = ToRect(placement::BoardRectAt(g_boardRect.left, g_boardRect.top, g_width, g_height));
-    if (g_board) g_board->PlaceBoard(g_boardRect);
+    PlaceBoard(g_boardRect);
+}
+
+void SettingsDialog::PlaceBoard(const RECT& rc) {
+    if (!g_board) return;
+    // Showing the board activates it; the operator's keys (Enter and Esc
+    // included) must stay with the dialog, on the edit a warning pointed to.
+    HWND focus = ::GetFocus();
+    const bool ours = focus && (focus == m_hWnd || ::IsChild(m_hWnd, focus));
+    g_board->PlaceBoard(rc);
+    if (ours && ::GetFocus() != focus && ::IsWindow(focus)) ::SetFocus(focus);
 }
 
 void SettingsDialog::OnOutputSwitch() {
@@ -152,7 +162,7 @@ void SettingsDialog::OnLocateSecondScreen() {
     // The size of the last collection; the controls are not read here.
     g_boardRect = ToRect(placement::SecondScreenRect(g_screenCx, g_width, g_height));
     ::SendDlgItemMessageW(m_hWnd, IDC_OUTPUT_ON, BM_SETCHECK, static_cast<WPARAM>(g_outputOn), 0);
-    if (g_board) g_board->PlaceBoard(g_boardRect);
+    PlaceBoard(g_boardRect);
 }
 
 void SettingsDialog::OnAbout() {
@@ -186,6 +196,21 @@ void SettingsDialog::OnPaint() {
     const int x = (rc.right - rc.left - cxIcon + 1) / 2;
     const int y = (rc.bottom - rc.top - cyIcon + 1) / 2;
     ::DrawIcon(dc.get(), x, y, m_hIcon);
+}
+
+void SettingsDialog::OnSize(UINT type) {
+    // The board goes and comes back with its owner. Windows hides owned
+    // popups of a minimised window itself; Wine does not, so do it here.
+    if (!g_board) return;
+    if (type == SIZE_MINIMIZED) {
+        if (g_board->IsWindowVisible()) {
+            g_board->ShowWindow(SW_HIDE);
+            m_boardHiddenByMinimise = true;
+        }
+    } else if (m_boardHiddenByMinimise) {
+        m_boardHiddenByMinimise = false;
+        g_board->ShowWindow(SW_SHOWNOACTIVATE);
+    }
 }
 
 HCURSOR SettingsDialog::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
@@ -251,6 +276,9 @@ LRESULT SettingsDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT:
         OnPaint();
         return 0;
+    case WM_SIZE:
+        OnSize(static_cast<UINT>(wp));
+        return Default();
     case WM_QUERYDRAGICON:
         return reinterpret_cast<LRESULT>(OnQueryDragIcon());
     case WM_DESTROY:

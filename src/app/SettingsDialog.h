@@ -44,6 +44,7 @@ private:
     void LoadSettings();
     void SaveSettings();
     void CreateBoard();
+    void PlaceBoard(const RECT& rc);
     void EditRateFile(const CString& path, const char* headerLine);
 
     void OnOutputSwitch();
@@ -54,6 +55,7 @@ private:
     void OnEditExchangeRates();
     void OnPaint();
     HCURSOR OnQueryDragIcon();
+    void OnSize(UINT type);
     void OnDestroy();
 
     // The objects behind g_core, g_board, g_roomRates and g_exchangeRates;
@@ -62,4 +64,5 @@ private:
     std::unique_ptr<char[]> m_roomRates;
     std::unique_ptr<char[]> m_exchangeRates;
     std::unique_ptr<BoardWindow> m_board;
+    bool m_boardHiddenByMinimise = false;
 };
