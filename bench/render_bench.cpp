@@ -1,0 +1,293 @@
+// Render benchmark. Renders a 1920 x 1080 board with 20 room rows, 20
+// exchange rows and a full weather record through the program's own code,
+// and in the same run draws the same lines, fills, measurements and strings
+// straight with GDI+ (the bare work such a frame needs), in alternating
+// blocks; prints the per-frame CPU medians of both and their ratio.
+//
+//   render_bench [blocks]      the comparison (default 12 blocks of 5 frames each)
+//   render_bench stats [secs]  start-up time, working set and CPU share of the
+//                              real program ticking at 1920 x 1080 (default 60 s)
+#include "framework/Win.h"
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BenchBoard.h"
+#include "app/Globals.h"
+#include "core/Core.h"
+#include "data/RateFile.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+constexpr int kRows = 20;
+constexpr int kFramesPerBlock = 5;
+
+double ThreadCpuMs() {
+    FILETIME created, exited, kernel, user;
+    ::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user);
+    auto ms = [](const FILETIME& f) {
+        return ((static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 10000.0;
+    };
+    return ms(kernel) + ms(user);
+}
+
+double WallMs() {
+    LARGE_INTEGER now, freq;
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&freq);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : (v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2);
+}
+
+// The bare GDI+ work of one frame: what the board draws, drawn straight.
+class BareFrame {
+public:
+    BareFrame(HWND hwnd, const std::vector<OutlineCall>& calls, const Gdiplus::FontFamily* measureFamily,
+              const Gdiplus::StringFormat* format)
+        : m_hwnd(hwnd), m_calls(calls), m_family(measureFamily), m_format(format) {
+        for (const OutlineCall& c : m_calls) Font(c.emSize);
+        Font(g_textSizeSmall);
+    }
+
+    void Draw() {
+        HDC window = ::GetDC(m_hwnd);
+        HDC mem = ::CreateCompatibleDC(window);
+        BITMAPINFO bmi{};
+        bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+        bmi.bmiHeader.biWidth = kWidth;
+        bmi.bmiHeader.biHeight = -kHeight;
+        bmi.bmiHeader.biPlanes = 1;
+        bmi.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HBITMAP dib = ::CreateDIBSection(window, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = ::SelectObject(mem, dib);
+        RECT rc;
+        ::GetWindowRect(m_hwnd, &rc);
+        {
+            Gdiplus::Graphics g(mem);
+            g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+            g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+            Gdiplus::SolidBrush bg(g_clrBg);
+            g.FillRectangle(&bg, 0.0f, 0.0f, static_cast<Gdiplus::REAL>(kWidth), static_cast<Gdiplus::REAL>(kHeight));
+            Gdiplus::Pen wide(g_clrFont, 4.0f), thin(g_clrFont, 2.0f);
+            for (Gdiplus::Pen* p : {&wide, &thin}) {
+                p->SetStartCap(Gdiplus::LineCapRound);
+                p->SetEndCap(Gdiplus::LineCapRound);
+            }
+            g.DrawLine(&thin, 54, 237, 675, 237);
+            g.DrawLine(&thin, 1397, 237, 1866, 237);
+            g.DrawLine(&thin, 783, 669, 1289, 669);
+            g.DrawLine(&wide, 729, 54, 729, 1026);
+            g.DrawLine(&wide, 1343, 54, 1343, 1026);
+            m_text.Reset();
+            m_digits.Reset();
+            Gdiplus::RectF box;
+            g.MeasureString(L"\u4F60\u597D", 2, &Font(g_textSizeSmall), Gdiplus::PointF(0, 0), m_format, &box);
+            for (const OutlineCall& c : m_calls) {
+                g.MeasureString(c.text.c_str(), static_cast<INT>(c.text.size()), &Font(c.emSize), Gdiplus::PointF(0, 0),
+                                m_format, &box);
+                (c.digitPath ? m_digits : m_text)
+                    .AddString(c.text.c_str(), static_cast<INT>(c.text.size()), c.family, Gdiplus::FontStyleRegular,
+                               static_cast<Gdiplus::REAL>(c.emSize), Gdiplus::Rect(c.x, c.y, 0, 0), m_format);
+            }
+            Gdiplus::SolidBrush digits(g_clrDigi), text(g_clrFont);
+            g.FillPath(&digits, &m_digits);
+            g.FillPath(&text, &m_text);
+        }
+        POINT dst{rc.left, rc.top}, src{0, 0};
+        SIZE size{kWidth, kHeight};
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 253, AC_SRC_ALPHA};
+        ::UpdateLayeredWindow(m_hwnd, window, &dst, &size, mem, &src, 0, &blend, ULW_ALPHA);
+        ::SelectObject(mem, old);
+        ::DeleteObject(dib);
+        ::DeleteDC(mem);
+        ::ReleaseDC(m_hwnd, window);
+    }
+
+private:
+    Gdiplus::Font& Font(int em) {
+        auto& slot = m_fonts[em];
+        if (!slot) {
+            slot = std::make_unique<Gdiplus::Font>(m_family, static_cast<Gdiplus::REAL>(em), Gdiplus::FontStyleRegular,
+                                                   Gdiplus::UnitPixel);
+        }
+        return *slot;
+    }
+
+    HWND m_hwnd;
+    std::vector<OutlineCall> m_calls;
+    const Gdiplus::FontFamily* m_family;
+    const Gdiplus::StringFormat* m_format;
+    std::map<int, std::unique_ptr<Gdiplus::Font>> m_fonts;
+    Gdiplus::GraphicsPath m_text, m_digits;
+};
+
+void Pump() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+}
+
+int Compare(int blocks) {
+    CCore core;
+    g_core = &core;
+    g_appPath = core.getAppPath();
+    g_fontName = "黑体";
+    std::vector<char> rooms(RATE_BUFFER_SIZE), exchange(RATE_BUFFER_SIZE);
+    g_roomRates = rooms.data();
+    g_exchangeRates = exchange.data();
+    FillBenchData(kWidth, kHeight, kRows);
+
+    BenchBoard board;
+    if (!board.Create(IDD_BOARD, nullptr)) {
+        std::fprintf(stderr, "render_bench: the board window could not be created\n");
+        return 1;
+    }
+    board.Show(RECT{0, 0, kWidth, kHeight});
+    board.Record(true);
+    board.Render();
+    board.Record(false);
+    Pump();
+    BareFrame bare(board.Hwnd(), board.Calls(), board.TextFamily(), board.Format());
+    bare.Draw();  // warm both paths up before measuring
+
+    std::vector<double> programCpu, bareCpu, programWall, bareWall;
+    for (int b = 0; b < blocks; ++b) {
+        double c0 = ThreadCpuMs(), w0 = WallMs();
+        for (int f = 0; f < kFramesPerBlock; ++f) board.Render();
+        double c1 = ThreadCpuMs(), w1 = WallMs();
+        for (int f = 0; f < kFramesPerBlock; ++f) bare.Draw();
+        double c2 = ThreadCpuMs(), w2 = WallMs();
+        programCpu.push_back((c1 - c0) / kFramesPerBlock);
+        bareCpu.push_back((c2 - c1) / kFramesPerBlock);
+        programWall.push_back((w1 - w0) / kFramesPerBlock);
+        bareWall.push_back((w2 - w1) / kFramesPerBlock);
+        Pump();
+    }
+    const double p = Median(programCpu), q = Median(bareCpu);
+    std::printf("frame: %d x %d, %d room rows, %d exchange rows, %zu strings, %d blocks of %d frames\n", kWidth,
+                kHeight, kRows, kRows, board.Calls().size(), blocks, kFramesPerBlock);
+    std::printf("program render   CPU median %7.1f ms/frame   wall median %7.1f ms/frame\n", p, Median(programWall));
+    std::printf("bare GDI+ frame  CPU median %7.1f ms/frame   wall median %7.1f ms/frame\n", q, Median(bareWall));
+    std::printf("ratio (CPU) %.3f   ratio (wall) %.3f   budget 1.15\n", q > 0 ? p / q : 0.0,
+                Median(bareWall) > 0 ? Median(programWall) / Median(bareWall) : 0.0);
+    g_core = nullptr;
+    return 0;
+}
+
+// ---- the real program ------------------------------------------------------------
+
+std::wstring ExeDir() {
+    wchar_t path[MAX_PATH] = {};
+    DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir(path, n);
+    return dir.substr(0, dir.find_last_of(L"\\/") + 1);
+}
+
+struct Found {
+    DWORD pid;
+    HWND board;
+};
+
+BOOL CALLBACK FindBoard(HWND hwnd, LPARAM lp) {
+    auto* f = reinterpret_cast<Found*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == f->pid && ::IsWindowVisible(hwnd) && (::GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED)) {
+        f->board = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+double ProcessCpuMs(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    ::GetProcessTimes(process, &created, &exited, &kernel, &user);
+    auto ms = [](const FILETIME& f) {
+        return ((static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 10000.0;
+    };
+    return ms(kernel) + ms(user);
+}
+
+int Stats(int seconds) {
+    // A fresh folder: the program, its font, a 1920 x 1080 board at the
+    // primary screen's corner, the sample tables when they are beside us.
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"rateboard-bench-" + std::to_wstring(::GetTickCount()) + L"\\";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    for (const wchar_t* f : {L"RateBoard.exe", L"HelveticaDigit.otf", L"_\u623F\u4EF7.txt",
+                             L"_\u5916\u5E01\u5151\u6362.txt"}) {
+        ::CopyFileW((ExeDir() + f).c_str(), (folder + f).c_str(), FALSE);
+    }
+    const char ini[] = "[board]\r\non=1\r\nwidth=1920\r\nheight=1080\r\n";
+    HANDLE file = ::CreateFileW((folder + L"config.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ::WriteFile(file, ini, sizeof ini - 1, &written, nullptr);
+    ::CloseHandle(file);
+
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = L"\"" + folder + L"RateBoard.exe\"";
+    const double start = WallMs();
+    if (!::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) {
+        std::fprintf(stderr, "render_bench: RateBoard.exe could not be started\n");
+        return 1;
+    }
+    Found found{pi.dwProcessId, nullptr};
+    while (!found.board && WallMs() - start < 30000) {
+        ::EnumWindows(&FindBoard, reinterpret_cast<LPARAM>(&found));
+        if (!found.board) ::Sleep(10);
+    }
+    const double startup = WallMs() - start;
+    ::Sleep(2000);  // settle: first renders, fonts cached
+    const double cpu0 = ProcessCpuMs(pi.hProcess), wall0 = WallMs();
+    ::Sleep(static_cast<DWORD>(seconds) * 1000);
+    const double cpu1 = ProcessCpuMs(pi.hProcess), wall1 = WallMs();
+    PROCESS_MEMORY_COUNTERS_EX mem{};
+    ::GetProcessMemoryInfo(pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&mem), sizeof mem);
+    std::printf("start-up to a visible board: %.0f ms%s\n", startup, found.board ? "" : " (no board seen)");
+    std::printf("working set: %.1f MiB, private bytes: %.1f MiB\n", mem.WorkingSetSize / 1048576.0,
+                mem.PrivateUsage / 1048576.0);
+    std::printf("CPU share over %d s of ticking at 1920 x 1080: %.1f %% of one core\n", seconds,
+                100.0 * (cpu1 - cpu0) / (wall1 - wall0));
+    ::TerminateProcess(pi.hProcess, 0);
+    ::WaitForSingleObject(pi.hProcess, 5000);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    for (const wchar_t* f : {L"RateBoard.exe", L"HelveticaDigit.otf", L"_\u623F\u4EF7.txt",
+                             L"_\u5916\u5E01\u5151\u6362.txt", L"config.ini"}) {
+        ::DeleteFileW((folder + f).c_str());
+    }
+    ::RemoveDirectoryW(folder.c_str());
+    return found.board ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    int result;
+    if (argc > 1 && std::string(argv[1]) == "stats") {
+        result = Stats(argc > 2 ? std::max(5, std::atoi(argv[2])) : 60);
+    } else {
+        result = Compare(argc > 1 ? std::max(3, std::atoi(argv[1])) : 12);
+    }
+    Gdiplus::GdiplusShutdown(token);
+    return result;
+}
