@@ -1,0 +1,64 @@
+// ColourPopup: the drop-down palette a colour picker opens below itself.
+// It holds the mouse capture while open, previews each highlighted colour to
+// its owner, and ends on a button release, Enter or Escape with one end
+// message to the owner, after which the window and the object go.
+#pragma once
+#include "controls/ColourNotify.h"
+#include "controls/PaletteNav.h"
+#include "framework/Afx.h"
+#include "framework/ToolTipCtrl.h"
+
+class ColourPopup : public CWnd {
+public:
+    // Opens the palette with its top-left corner at pt (screen coordinates).
+    // The popup reads the owner's 16 custom colours now and writes them back
+    // when it ends. Returns the open popup, which deletes itself when its
+    // window is destroyed, or null when the window could not be created.
+    static ColourPopup* Open(CWnd* owner, POINT pt, COLORREF initial, COLORREF* customColours);
+
+    ~ColourPopup() override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+    // Test seams: the grid as laid out, the chosen and hot cells.
+    const PaletteLayout& Layout() const { return m_layout; }
+    PaletteCell ChosenCell() const { return {m_nChosenRow, m_nChosenCol}; }
+    PaletteCell HotCell() const { return {m_nHotRow, m_nHotCol}; }
+    int ToolCount() const { return m_toolTip.GetSafeHwnd() ? m_toolTip.GetToolCount() : 0; }
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    void PostNcDestroy() override;
+
+private:
+    ColourPopup(CWnd* owner, POINT pt, COLORREF initial, COLORREF* customColours);
+
+    void LoadDefaults();
+    void LayOut();
+    void AddCellTips();
+    void OnPaint();
+    void PaintCell(HDC dc, int row, int col);
+    void OnMouseMove(POINT pt);
+    void OnKeyDown(UINT key);
+    void OnLButtonUp();
+    void MoveHot(int row, int col);
+    void Finish(UINT message);
+    void RunColourDialog();
+    RECT CellRect(int row, int col) const;
+
+    COLORREF* m_pCustomColours = nullptr;
+    int m_nBoxSize = PALETTE_BOX_SIZE;
+    int m_nMargin = 0;
+    int m_nHotRow = -1, m_nHotCol = -1;
+    int m_nChosenRow = -1, m_nChosenCol = -1;
+    CString m_strCustomText;
+    RECT m_rcCustom{};
+    RECT m_rcWindow{};
+    RECT m_rcSeparator{};
+    CFont m_font;
+    COLORREF m_initialColour = 0;
+    COLORREF m_selectedColour = 0;
+    CToolTipCtrl m_toolTip;
+    CWnd* m_pOwner = nullptr;
+    PaletteLayout m_layout;
+    bool m_bOwnedByWindow = false;
+};
