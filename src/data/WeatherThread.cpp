@@ -51,6 +51,9 @@ bool Ended(HANDLE h) { return ::WaitForSingleObject(h, 0) == WAIT_OBJECT_0; }
 
 WeatherThread::WeatherThread(AFX_THREADPROC proc, WeatherThreadParam* param) : CWinThread(proc, param) {
     param->pThread = this;
+    DownloadRegistry& reg = Registry();
+    std::lock_guard<std::mutex> lock(reg.mutex);
+    m_generation = reg.generation;
 }
 
 WeatherThread::~WeatherThread() { CloseAll(); }
@@ -65,7 +68,7 @@ BOOL StartWeatherDownload(HWND board) {
 
     DownloadRegistry& reg = Registry();
     std::lock_guard<std::mutex> lock(reg.mutex);
-    thread->m_generation = reg.generation;
+    thread->m_generation = reg.generation;  // no stop can come between here and the listing
     // Suspended until it is listed, so that a stop can never miss it.
     if (!thread->CreateThread(CREATE_SUSPENDED)) return FALSE;
     reg.workers.erase(std::remove_if(reg.workers.begin(), reg.workers.end(),
