@@ -85,8 +85,10 @@ void LoopbackHttpServer::Serve(Socket client) {
             if (reply.pauseBetweenMs) ::Sleep(reply.pauseBetweenMs);
         }
     } else if (reply.kind == HttpReply::Kind::Hang) {
-        // Accept and never answer: wait until the client gives up or the server stops.
-        while (!m_stopping) {
+        // Accept and never answer: wait until the client gives up, the server
+        // stops, or the stall's own limit runs out.
+        const DWORD start = ::GetTickCount();
+        while (!m_stopping && (reply.hangMs == 0 || ::GetTickCount() - start < reply.hangMs)) {
             fd_set set;
             FD_ZERO(&set);
             FD_SET(client, &set);

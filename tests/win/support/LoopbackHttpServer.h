@@ -20,6 +20,7 @@ struct HttpReply {
     std::string body;
     int chunks = 1;            // body sent in this many pieces
     unsigned pauseBetweenMs = 0;  // between pieces
+    unsigned hangMs = 0;          // Hang: give up after this long (0: until the client or the server ends)
 };
 
 class LoopbackHttpServer {
