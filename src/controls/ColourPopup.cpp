@@ -20,7 +20,9 @@ COLORREF EntryColour(int row, int col) { return g_palette[row * PALETTE_COLUMNS 
 
 ColourPopup* ColourPopup::Open(CWnd* owner, POINT pt, COLORREF initial, COLORREF* customColours) {
     std::unique_ptr<ColourPopup> popup(new ColourPopup(owner, pt, initial, customColours));
-    if (!popup->m_hWnd) return nullptr;
+    // A creation refused by a hook can leave a dead handle bound: ask the
+    // system, not m_hWnd.
+    if (!popup->m_hWnd || !::IsWindow(popup->m_hWnd)) return nullptr;
     // From here the window owns the object: PostNcDestroy deletes it.
     popup->m_bOwnedByWindow = true;
     return popup.release();

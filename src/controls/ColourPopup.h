@@ -23,7 +23,7 @@ public:
     const PaletteLayout& Layout() const { return m_layout; }
     PaletteCell ChosenCell() const { return {m_nChosenRow, m_nChosenCol}; }
     PaletteCell HotCell() const { return {m_nHotRow, m_nHotCol}; }
-    int ToolCount() const { return m_toolTip.GetSafeHwnd() ? m_toolTip.GetToolCount() : 0; }
+    HWND ToolTipWindow() const { return m_toolTip.GetSafeHwnd(); }
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -124,6 +124,16 @@ inline void CloseAnyPopup() {
     }
 }
 
+// A CBT hook that refuses the palette's window (a visible popup created
+// 100 x 100), as when the system is out of window resources.
+inline LRESULT CALLBACK RefusePalette(int code, WPARAM wp, LPARAM lp) {
+    if (code == HCBT_CREATEWND) {
+        const CREATESTRUCTW* cs = reinterpret_cast<CBT_CREATEWNDW*>(lp)->lpcs;
+        if (static_cast<DWORD>(cs->style) == (WS_POPUP | WS_VISIBLE) && cs->cx == 100 && cs->cy == 100) return 1;
+    }
+    return ::CallNextHookEx(nullptr, code, wp, lp);
+}
+
 // ---- The system colour dialog, driven from a timer ----------------------------
 
 // Presses through the system colour dialog from a thread timer (it runs

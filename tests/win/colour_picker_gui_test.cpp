@@ -144,6 +144,23 @@ TEST_F(PickerTest, EscapeAndAReleaseOutsideCancel) {
     EXPECT_EQ(m_picker.GetColour(), kRed);
 }
 
+TEST_F(PickerTest, APaletteThatCannotOpenStillSendsDropDownOnly) {
+    m_picker.SetColour(kRed);
+    HHOOK hook = ::SetWindowsHookExW(WH_CBT, &RefusePalette, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    Click();
+    ::UnhookWindowsHookEx(hook);
+    EXPECT_EQ(::GetCapture(), nullptr);
+    ASSERT_EQ(Notes().size(), 1u) << Dump(Notes());
+    ExpectNote(Notes()[0], CLRN_DROPDOWN, kRed, kRed);
+    EXPECT_EQ(m_picker.GetColour(), kRed);
+    Click();  // and the next click opens it
+    ColourPopup* popup = OpenPopup();
+    ASSERT_NE(popup, nullptr);
+    Key(popup->m_hWnd, VK_ESCAPE);
+    EXPECT_EQ(Notes().size(), 4u) << Dump(Notes());
+}
+
 TEST_F(PickerTest, DisabledHoldsSilverAndReEnablingRestores) {
     m_picker.SetColour(kRed);
     m_picker.EnableWindow(FALSE);

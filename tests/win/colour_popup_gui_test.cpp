@@ -87,7 +87,30 @@ TEST_F(PopupTest, OpensBelowTheOwnerWithItsClassSizeAndTips) {
 
     EXPECT_EQ(p->ChosenCell(), (PaletteCell{0, 2}));
     EXPECT_TRUE(p->HotCell().IsNone());
-    EXPECT_EQ(p->ToolCount(), 89);
+    // One tool per colour cell and one for the custom button, all id 1.
+    const HWND tips = p->ToolTipWindow();
+    ASSERT_NE(tips, nullptr);
+    EXPECT_EQ(::GetWindow(tips, GW_OWNER), hwnd);
+    ASSERT_EQ(::SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 89);
+    const struct { int index; const wchar_t* text; RECT rc; } tools[] = {
+        {0, L"Light Maroon", {2, 2, 20, 20}},
+        {71, L"Desktop", {128, 146, 146, 164}},
+        {72, L"Selects a custom color", {2, 182, 146, p->Layout().custom.bottom}},
+        {73, L"Custom color 1", {2, 200, 20, 218}},
+        {88, L"Custom color 16", {128, 218, 146, 236}},
+    };
+    for (const auto& t : tools) {
+        wchar_t text[80] = {};
+        TTTOOLINFOW info{};
+        info.cbSize = TTTOOLINFOW_V2_SIZE;
+        info.lpszText = text;
+        ASSERT_TRUE(::SendMessageW(tips, TTM_ENUMTOOLSW, t.index, reinterpret_cast<LPARAM>(&info))) << t.index;
+        EXPECT_STREQ(text, t.text) << t.index;
+        EXPECT_EQ(info.uId, 1u);
+        EXPECT_EQ(info.hwnd, hwnd);
+        EXPECT_TRUE(::EqualRect(&info.rect, &t.rc)) << t.index << ": " << info.rect.left << "," << info.rect.top
+                                                    << "," << info.rect.right << "," << info.rect.bottom;
+    }
     // System colours are refreshed when a palette opens.
     EXPECT_EQ(g_palette[64].colour, ::GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(g_palette[71].colour, ::GetSysColor(COLOR_DESKTOP));
@@ -115,6 +138,24 @@ TEST_F(PopupTest, OpensBelowTheOwnerWithItsClassSizeAndTips) {
     EXPECT_EQ(::GetCapture(), nullptr);
     ASSERT_EQ(Notes().size(), 1u) << Dump(Notes());
     ExpectNote(Notes()[0], CLRN_SELENDCANCEL, kRed, static_cast<LPARAM>(0xFFFFFFFF));
+}
+
+TEST_F(PopupTest, AWindowThatCannotBeCreatedOpensNothing) {
+    m_custom[0] = 0x00445566;
+    HHOOK hook = ::SetWindowsHookExW(WH_CBT, &RefusePalette, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    ColourPopup* p = Open(kRed);
+    ::UnhookWindowsHookEx(hook);
+    EXPECT_EQ(p, nullptr);
+    EXPECT_EQ(::GetCapture(), nullptr);
+    Key(m_owner.m_hWnd, VK_ESCAPE);
+    EXPECT_TRUE(Notes().empty()) << Dump(Notes());
+    EXPECT_EQ(m_custom[0], 0x00445566u);
+    // The next one opens normally.
+    p = Open(kRed);
+    ASSERT_NE(p, nullptr);
+    Key(p->m_hWnd, VK_ESCAPE);
+    EXPECT_EQ(Notes().size(), 1u);
 }
 
 TEST_F(PopupTest, ArrowKeysFromNothingHotOrChosen) {
