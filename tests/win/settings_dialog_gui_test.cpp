@@ -7,6 +7,7 @@
 
 #include "core/Core.h"
 #include "data/RateFile.h"
+#include "data/WeatherThread.h"
 
 using namespace settingstest;
 
@@ -324,6 +325,30 @@ TEST_F(SettingsDialogTest, TheEndSavesUnvalidatedAndTearsEverythingDown) {
     EXPECT_EQ(g_core, nullptr);
     EXPECT_EQ(g_roomRates, nullptr);
     EXPECT_EQ(g_exchangeRates, nullptr);
+}
+
+TEST_F(SettingsDialogTest, TheEndLeavesNoDownloadThatCouldTouchWhatItTearsDown) {
+    WeatherProxy& proxy = WeatherProxy::Get();
+    proxy.hangMs = 9000;  // the page does not come before the dialog ends
+    const int before = proxy.RequestCount();
+    Start(kValidOn);
+    const bool asked = testsupport::PumpUntil([&] { return proxy.RequestCount() > before; }, 10000);
+    proxy.hangMs = 0;
+    ASSERT_TRUE(asked);
+    EXPECT_GE(RunningWeatherDownloads(), 1);
+    EXPECT_EQ(g_weatherRecord.Get(), "Loading");
+    const DWORD start = ::GetTickCount();
+    dlg->DestroyWindow();
+    // Hiding the two windows alone takes Wine about 4 s here without a window
+    // manager; the download is waited for only within its bound on top.
+    EXPECT_LT(::GetTickCount() - start, 7500u) << "the end waited for the page";
+    EXPECT_EQ(g_core, nullptr);
+    EXPECT_EQ(g_board, nullptr);
+    // A worker still blocked in the network may finish later, but never
+    // writes the record or reaches the core instance again.
+    g_weatherRecord.Set("after the end");
+    EXPECT_TRUE(testsupport::PumpUntil([] { return RunningWeatherDownloads() == 0; }, 15000));
+    EXPECT_EQ(g_weatherRecord.Get(), "after the end");
 }
 
 TEST_F(SettingsDialogTest, MinimisingTheDialogHidesTheBoardAndRestoringBringsItBack) {

@@ -5,6 +5,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -12,19 +13,41 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "support/LoopbackHttpServer.h"
 #include "app/Globals.h"
 #include "app/SettingsDialog.h"
 #include "board/BoardWindow.h"
 
 namespace settingstest {
 
-// Weather downloads started by placing the board go to a closed loopback
-// port, so none leaves the machine.
-inline const bool kLoopbackProxy = [] {
-    ::SetEnvironmentVariableW(L"http_proxy", L"http://127.0.0.1:9");
-    _wputenv(L"http_proxy=http://127.0.0.1:9");
-    return true;
-}();
+// Every weather download of the test program goes to this loopback server,
+// named once in http_proxy before the first download (WinINet takes the
+// variable's value once per process). It drops each request at once, or,
+// while hangMs is set, holds it unanswered that long.
+class WeatherProxy {
+public:
+    static WeatherProxy& Get() {
+        static WeatherProxy proxy;
+        return proxy;
+    }
+    std::atomic<unsigned> hangMs{0};
+    int RequestCount() const { return m_server.RequestCount(); }
+
+private:
+    WeatherProxy()
+        : m_server([this](const std::string&) {
+              testsupport::HttpReply reply;
+              reply.kind = hangMs ? testsupport::HttpReply::Kind::Hang : testsupport::HttpReply::Kind::Drop;
+              reply.hangMs = hangMs;
+              return reply;
+          }) {
+        const std::wstring url = Widen(CString(m_server.ProxyUrl().c_str()));
+        ::SetEnvironmentVariableW(L"http_proxy", url.c_str());
+        _wputenv((L"http_proxy=" + url).c_str());
+    }
+    testsupport::LoopbackHttpServer m_server;
+};
+inline const bool kWeatherProxyReady = (WeatherProxy::Get(), true);
 
 inline std::wstring ConfigPath() { return testsupport::ExeDir() + L"config.ini"; }
 inline std::wstring RoomRatePath() { return testsupport::ExeDir() + L"_房价.txt"; }
