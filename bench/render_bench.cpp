@@ -260,10 +260,14 @@ int Stats(int seconds) {
     PROCESS_MEMORY_COUNTERS_EX mem{};
     ::GetProcessMemoryInfo(pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&mem), sizeof mem);
     std::printf("start-up to a visible board: %.0f ms%s\n", startup, found.board ? "" : " (no board seen)");
-    std::printf("working set: %.1f MiB, private bytes: %.1f MiB\n", mem.WorkingSetSize / 1048576.0,
-                mem.PrivateUsage / 1048576.0);
-    std::printf("CPU share over %d s of ticking at 1920 x 1080: %.1f %% of one core\n", seconds,
-                100.0 * (cpu1 - cpu0) / (wall1 - wall0));
+    std::printf("working set: %.1f MiB\n", mem.WorkingSetSize / 1048576.0);
+    if (mem.PrivateUsage) std::printf("private bytes: %.1f MiB\n", mem.PrivateUsage / 1048576.0);
+    if (cpu1 > cpu0) {
+        std::printf("CPU share over %d s of ticking at 1920 x 1080: %.1f %% of one core\n", seconds,
+                    100.0 * (cpu1 - cpu0) / (wall1 - wall0));
+    } else {
+        std::printf("CPU share: not counted for other processes here (bench/run-bench reads it from /proc)\n");
+    }
     ::TerminateProcess(pi.hProcess, 0);
     ::WaitForSingleObject(pi.hProcess, 5000);
     ::CloseHandle(pi.hThread);
