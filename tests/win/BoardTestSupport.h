@@ -61,7 +61,6 @@ struct UpdateCall {
     DWORD exStyle = 0;
     // The source DC's bitmap as the board made it.
     int bitsPerPixel = 0;
-    bool topDown = false;
     int width = 0;
     int height = 0;
     std::vector<std::uint32_t> pixels;
@@ -96,7 +95,6 @@ inline BOOL WINAPI RecordingUpdateLayeredWindow(HWND hwnd, HDC dst, POINT* dstPo
     HGDIOBJ bitmap = ::GetCurrentObject(src, OBJ_BITMAP);
     if (bitmap && ::GetObjectW(bitmap, sizeof(dib), &dib) == sizeof(dib) && dib.dsBm.bmBits) {
         call.bitsPerPixel = dib.dsBmih.biBitCount;
-        call.topDown = dib.dsBmih.biHeight < 0;
         call.width = dib.dsBm.bmWidth;
         call.height = dib.dsBm.bmHeight;
         if (call.bitsPerPixel == 32) {
@@ -148,6 +146,7 @@ public:
     int panelCalls = 0;
     int missingReports = 0;
     std::vector<Outline> outlines;
+    bool recordOutlines = true;  // off for long runs
     HDC memDCDuringPanels = nullptr;
 
 protected:
@@ -159,7 +158,7 @@ protected:
     void ReportUpdateMissing() override { ++missingReports; }
     void AddOutline(Gdiplus::GraphicsPath& path, const std::wstring& text, const Gdiplus::FontFamily* family,
                     int emSize, int x, int y) override {
-        outlines.push_back(Outline{&path == &m_digitPath, text, family, emSize, x, y});
+        if (recordOutlines) outlines.push_back(Outline{&path == &m_digitPath, text, family, emSize, x, y});
         BoardWindow::AddOutline(path, text, family, emSize, x, y);
     }
 };
