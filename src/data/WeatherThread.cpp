@@ -139,6 +139,12 @@ CString WeatherThread::HttpGet(const char* url) {
         m_pConnection = m_pSession->GetHttpConnection(server, port, nullptr, nullptr);
         m_pFile = m_pConnection->OpenRequest(CHttpConnection::HTTP_VERB_GET, object, nullptr, 0, nullptr, nullptr,
                                              REQUEST_FLAGS);
+        // The same five seconds for every wait of the request on its socket.
+        // Some WinINet builds (Wine's among them) take the data time-outs of
+        // the session for nothing, so that a server that accepts and never
+        // answers would hold the download's thread for good.
+        m_pFile->SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, TIMEOUT_MS);
+        m_pFile->SetOption(INTERNET_OPTION_SEND_TIMEOUT, TIMEOUT_MS);
         m_pFile->AddRequestHeaders(kAcceptHeader, HTTP_ADDREQ_FLAG_ADD_IF_NEW, -1);
         m_pFile->AddRequestHeaders(kUserAgentHeader, HTTP_ADDREQ_FLAG_ADD_IF_NEW, -1);
         m_pFile->SendRequest();

@@ -188,6 +188,10 @@ HINTERNET CHttpFile::Live() const {
     return m_hFile;
 }
 
+BOOL CHttpFile::SetOption(DWORD option, DWORD value) {
+    return ::InternetSetOptionW(Live(), option, &value, sizeof(value));
+}
+
 BOOL CHttpFile::AddRequestHeaders(const char* headers, DWORD modifiers, int length) {
     HINTERNET h = Live();
     const CString text = length < 0 ? CString(headers) : CString(headers, length);

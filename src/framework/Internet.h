@@ -123,6 +123,9 @@ public:
     CHttpFile(const CHttpFile&) = delete;
     CHttpFile& operator=(const CHttpFile&) = delete;
 
+    // A 4-byte option of this request; FALSE when WinINet refuses it.
+    // Throws CInternetException when the request was aborted.
+    BOOL SetOption(DWORD option, DWORD value);
     // length -1: headers is zero-terminated. Throws CInternetException.
     BOOL AddRequestHeaders(const char* headers, DWORD modifiers = HTTP_ADDREQ_FLAG_ADD_IF_NEW, int length = -1);
     // Sends the request and receives the response head. Throws CInternetException.

@@ -268,3 +268,18 @@ TEST_F(WeatherDownload, DownloadsAfterAStopRunNormally) {
     s_server->SetScript(Answer(200, {ReadPage("sameday.html")}));
     EXPECT_EQ(Download(), kSameDay);
 }
+
+TEST_F(WeatherDownload, ASilentServerDoesNotHoldTheDownloadForGood) {
+    Script hang;
+    hang.mode = Mode::Hang;
+    s_server->SetScript(hang);
+    const DWORD start = ::GetTickCount();
+    ASSERT_TRUE(StartWeatherDownload(m_board));
+    ASSERT_TRUE(s_server->WaitForRequests(m_requestsBefore + 1, 5000));
+    // The five-second receive time-out ends the wait; the worker goes away
+    // by itself, with nothing published and nothing posted.
+    EXPECT_TRUE(WaitUntilIdle(9000)) << "the download was still waiting after " << ::GetTickCount() - start << " ms";
+    EXPECT_EQ(g_weatherRecord.Get(), "Loading");
+    EXPECT_EQ(PostedNotices(), 0);
+    s_server->Release();
+}
