@@ -49,6 +49,11 @@ int LoopbackHttpServer::RequestCount() const {
     return static_cast<int>(m_requests.size());
 }
 
+int LoopbackHttpServer::OpenConnections() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return static_cast<int>(m_openSockets.size());
+}
+
 void LoopbackHttpServer::AcceptLoop() {
     while (!m_stopping) {
         SOCKET client = ::accept(m_listener, nullptr, nullptr);

@@ -38,6 +38,9 @@ public:
     // Every request received so far (request line and headers).
     std::vector<std::string> Requests() const;
     int RequestCount() const;
+    // Connections accepted and not yet closed (a hanging answer keeps one open
+    // until the client goes away).
+    int OpenConnections() const;
 
 private:
     void AcceptLoop();

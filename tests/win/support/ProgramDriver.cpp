@@ -117,6 +117,17 @@ bool ProgramDriver::Start(const std::string& proxyUrl) {
     return ::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, m_folder.c_str(), &si, &m_pi);
 }
 
+bool ProgramDriver::Restart(const std::string& proxyUrl) {
+    if (Running()) return false;
+    if (m_pi.hProcess) {
+        ::CloseHandle(m_pi.hProcess);
+        ::CloseHandle(m_pi.hThread);
+    }
+    m_pi = PROCESS_INFORMATION{};
+    m_dialog = nullptr;
+    return Start(proxyUrl);
+}
+
 bool ProgramDriver::Running() const { return m_pi.hProcess && !WaitExit(0); }
 
 bool ProgramDriver::WaitExit(DWORD ms) const {

@@ -36,6 +36,9 @@ public:
     // Starts RateBoard.exe (copied from beside the test) in the folder.
     // proxyUrl: where its weather requests go (a loopback server, or a closed port).
     bool Start(const std::string& proxyUrl = "http://127.0.0.1:9");
+    // Starts the program again in the same folder after it has ended (its
+    // config.ini and rate files stay); false while the old one still runs.
+    bool Restart(const std::string& proxyUrl = "http://127.0.0.1:9");
     bool Running() const;
     bool WaitExit(DWORD ms) const;
     DWORD ExitCode() const;
