@@ -125,12 +125,13 @@ TEST_F(BoardWindowTest, TicksCountAndRenderAndPlacementRestartsBothTimers) {
     ASSERT_TRUE(PumpUntil([&] { return board->TickCount() == 1; }, 3000));
     EXPECT_EQ(Renders(), 2u);  // the placement's and the first tick's
 
-    // Placed again 600 ms in: the tick period starts over, the counter is 0.
+    // Placed again 700 ms in: without a restart the old period would tick
+    // 300 ms later; restarted, the next tick is a whole second away.
     Place(0, 0, 400, 225);
     EXPECT_EQ(board->TickCount(), 0);
-    PumpMessages(600);
+    PumpMessages(700);
     Place(0, 0, 400, 225);
-    PumpMessages(600);
+    PumpMessages(500);
     EXPECT_EQ(board->TickCount(), 0) << "the first placement's period was not restarted";
     ASSERT_TRUE(PumpUntil([&] { return board->TickCount() == 1; }, 2000));
 
