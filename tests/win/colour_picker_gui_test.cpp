@@ -118,6 +118,28 @@ TEST_F(PickerTest, AcceptingANewColourNotifiesWhileTheOldOneIsStillHeld) {
     EXPECT_EQ(Pixel(20, 12), kDeepPink) << "redrawn with the new colour";
 }
 
+TEST_F(PickerTest, OperatorClicksTheButtonThenACell) {
+    m_picker.SetColour(kRed);
+    MoveOver(m_picker.m_hWnd, 30, 12);
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    MouseButton(MOUSEEVENTF_LEFTUP);
+    ColourPopup* popup = OpenPopup();
+    ASSERT_NE(popup, nullptr) << "the palette keeps the capture the button let go";
+    const HWND hwnd = popup->m_hWnd;
+    MoveOver(hwnd, 2 + 6 * 18 + 9, 2 + 4 * 18 + 9);  // (4, 6) "Medium Blue"
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    EXPECT_TRUE(::IsWindow(hwnd)) << "the press does nothing";
+    MouseButton(MOUSEEVENTF_LEFTUP);
+    EXPECT_FALSE(::IsWindow(hwnd));
+    const COLORREF mediumBlue = Rgb(0, 64, 128);
+    ASSERT_EQ(Notes().size(), 4u) << Dump(Notes());
+    ExpectNote(Notes()[0], CLRN_DROPDOWN, kRed, kRed);
+    ExpectNote(Notes()[1], CLRN_CLOSEUP, mediumBlue, kRed);
+    ExpectNote(Notes()[2], CLRN_SELENDOK, mediumBlue, kRed);
+    ExpectNote(Notes()[3], CLRN_SELCHANGE, mediumBlue, mediumBlue);
+    EXPECT_EQ(Pixel(20, 12), mediumBlue);
+}
+
 TEST_F(PickerTest, EscapeAndAReleaseOutsideCancel) {
     m_picker.SetColour(kRed);
     Click();
@@ -215,6 +237,29 @@ TEST_F(PickerTest, DrawsFramedSwatchEtchedLineAndArrow) {
     m_picker.SetColour(CLR_DEFAULT);
     EXPECT_EQ(m_picker.GetColour(), static_cast<COLORREF>(CLR_DEFAULT));
     EXPECT_EQ(Pixel(20, 12), ::GetSysColor(COLOR_APPWORKSPACE));
+}
+
+// The dotted focus rectangle runs over the face (2, 2)-(77, 22): one pixel
+// short of the face on the right.
+TEST_F(PickerTest, FocusRectangleInsideTheFace) {
+    m_picker.SetColour(kRed);
+    const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+    auto changed = [&](int x, int y0, int y1) {
+        int n = 0;
+        for (int y = y0; y < y1; ++y) n += Pixel(x, y) != face;
+        return n;
+    };
+    ::SetFocus(m_parent.m_hWnd);
+    Pump();
+    EXPECT_EQ(changed(2, 2, 22), 0);
+    EXPECT_EQ(changed(76, 2, 22), 0);
+    m_picker.SetFocus();
+    Pump();
+    ASSERT_EQ(::GetFocus(), m_picker.m_hWnd);
+    EXPECT_GT(changed(2, 2, 22), 0) << "left side of the focus rectangle";
+    EXPECT_GT(changed(76, 2, 22), 0) << "right side";
+    EXPECT_EQ(changed(77, 2, 22), 0) << "the face's last column stays clear";
+    EXPECT_EQ(Pixel(20, 12), kRed);
 }
 
 TEST_F(PickerTest, TheSwatchOnTheScreen) {
