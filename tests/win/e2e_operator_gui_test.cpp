@@ -30,6 +30,7 @@ namespace {
 // ---- Figures the checks rely on ---------------------------------------------------
 // The test display is 1920 x 1080 (Xvfb -screen 0 1920x1080x24).
 constexpr int kScreenCx = 1920;
+constexpr int kScreenCy = 1080;
 // Default top-left corner of the board: trunc(1920 x 0.6f), trunc(1080 x 0.03f).
 constexpr int kDefaultLeft = 1152;
 constexpr int kDefaultTop = 32;
@@ -268,6 +269,10 @@ struct RunningBoard {
     HWND board = nullptr;
 
     ::testing::AssertionResult Start(const std::string& proxy = "http://127.0.0.1:9") {
+        if (::GetSystemMetrics(SM_CXSCREEN) != kScreenCx || ::GetSystemMetrics(SM_CYSCREEN) != kScreenCy) {
+            return ::testing::AssertionFailure() << "these checks expect a " << kScreenCx << " x " << kScreenCy
+                                                 << " screen";
+        }
         if (!program.Start(proxy)) return ::testing::AssertionFailure() << "RateBoard.exe did not start";
         dialog = program.Dialog();
         if (!dialog) return ::testing::AssertionFailure() << "the settings dialog did not appear";
