@@ -26,7 +26,7 @@ BOOL CDialog::CreateFromTemplate(HWND parent) {
                                      &CDialog::AfxDlgProc, 0);
     UnhookWindowCreate();
     if (!hwnd) {
-        m_hWnd = nullptr;
+        ForgetRefusedWindow();
         return FALSE;
     }
     return TRUE;

@@ -71,7 +71,16 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, const CString& windowName,
     HWND hwnd = ::CreateWindowExW(exStyle, className, Widen(windowName).c_str(), style, x, y, cx, cy,
                                   parent, idOrMenu, ::GetModuleHandleW(nullptr), nullptr);
     UnhookWindowCreate();
+    if (!hwnd) ForgetRefusedWindow();
     return hwnd != nullptr;
+}
+
+void CWnd::ForgetRefusedWindow() {
+    // Bound when creation began, then refused (a hook or WM_NCCREATE said
+    // no): that window never existed for us and sends no WM_NCDESTROY.
+    if (!m_hWnd) return;
+    m_pfnSuper = nullptr;
+    Detach();
 }
 
 BOOL CWnd::DestroyWindow() {

@@ -85,6 +85,8 @@ protected:
 
     // Binds the next window this thread creates to this object.
     void HookWindowCreate();
+    // Undoes that binding when the creation failed.
+    void ForgetRefusedWindow();
     static bool UnhookWindowCreate();
 
 private:
