@@ -74,6 +74,9 @@ ProgramDriver::ProgramDriver() {
     ::CreateDirectoryW(m_folder.c_str(), nullptr);
 }
 
+ProgramDriver::ProgramDriver(const std::wstring& installedFolder)
+    : m_folder(installedFolder), m_ownsFolder(false), m_installed(true) {}
+
 ProgramDriver::~ProgramDriver() {
     if (m_pi.hProcess) {
         if (!WaitExit(0)) {
@@ -83,6 +86,7 @@ ProgramDriver::~ProgramDriver() {
         ::CloseHandle(m_pi.hProcess);
         ::CloseHandle(m_pi.hThread);
     }
+    if (!m_ownsFolder) return;
     WIN32_FIND_DATAW fd;
     HANDLE find = ::FindFirstFileW((m_folder + L"*").c_str(), &fd);
     if (find != INVALID_HANDLE_VALUE) {
@@ -108,8 +112,13 @@ void ProgramDriver::RemoveFile(const std::wstring& name) const { ::DeleteFileW((
 
 bool ProgramDriver::Start(const std::string& proxyUrl) {
     for (const wchar_t* f : {L"RateBoard.exe", L"HelveticaDigit.otf"}) {
+        if (m_installed) break;
         if (!::CopyFileW((TestExeDir() + f).c_str(), (m_folder + f).c_str(), FALSE)) return false;
     }
+    return Launch(proxyUrl);
+}
+
+bool ProgramDriver::Launch(const std::string& proxyUrl) {
     ::SetEnvironmentVariableA("http_proxy", proxyUrl.c_str());
     STARTUPINFOW si{};
     si.cb = sizeof(si);

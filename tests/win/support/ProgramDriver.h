@@ -23,7 +23,10 @@ Pixels CaptureScreen(const RECT& rc);
 class ProgramDriver {
 public:
     ProgramDriver();
-    ~ProgramDriver();  // ends the program if still running and removes the folder
+    // Drives the program already installed in `folder` (ending in a
+    // separator), which is left in place afterwards.
+    explicit ProgramDriver(const std::wstring& installedFolder);
+    ~ProgramDriver();  // ends the program if still running and removes its own folder
     ProgramDriver(const ProgramDriver&) = delete;
     ProgramDriver& operator=(const ProgramDriver&) = delete;
 
@@ -59,7 +62,11 @@ public:
     void Key(UINT vk);   // posted to the dialog, as a keystroke would arrive
 
 private:
+    bool Launch(const std::string& proxyUrl);
+
     std::wstring m_folder;
+    bool m_ownsFolder = true;
+    bool m_installed = false;
     PROCESS_INFORMATION m_pi{};
     HWND m_dialog = nullptr;
 };
