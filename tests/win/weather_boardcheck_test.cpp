@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "LoopbackHttpServer.h"
+#include "WeatherServer.h"
 #include "TestSupport.h"
 #include "framework/Handles.h"
 
@@ -102,10 +102,10 @@ TEST_F(BoardCheck, PageWithoutARecordOrAMissingFileFails) {
 }
 
 TEST_F(BoardCheck, FetchesTheConfiguredCityAsTheBoardDoes) {
-    LoopbackHttpServer server;
+    WeatherServer server;
     ::SetEnvironmentVariableA("http_proxy", server.ProxyAddress().c_str());  // inherited by the tool
     ASSERT_TRUE(testsupport::WriteFileBytes(ToolDir() + L"config.ini", "[board]\r\ncityid=101010100\r\n"));
-    LoopbackHttpServer::Script page;
+    WeatherServer::Script page;
     page.chunks = {testsupport::ReadFileBytes(DataFile("sameday.html"))};
     ASSERT_FALSE(page.chunks[0].empty());
     server.SetScript(page);
@@ -118,7 +118,7 @@ TEST_F(BoardCheck, FetchesTheConfiguredCityAsTheBoardDoes) {
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_TRUE(Has(server.Requests()[0], "/weather1d/101010100.shtml HTTP/1.1\r\n"));
 
-    LoopbackHttpServer::Script notFound = page;
+    WeatherServer::Script notFound = page;
     notFound.status = 404;
     server.SetScript(notFound);
     ToolRun missing = Check(L"weather --city 101280101");

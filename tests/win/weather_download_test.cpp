@@ -10,7 +10,7 @@
 #include <memory>
 #include <set>
 
-#include "LoopbackHttpServer.h"
+#include "WeatherServer.h"
 #include "TestSupport.h"
 #include "app/Globals.h"
 #include "core/Core.h"
@@ -18,8 +18,8 @@
 
 namespace {
 
-using Mode = LoopbackHttpServer::Mode;
-using Script = LoopbackHttpServer::Script;
+using Mode = WeatherServer::Mode;
+using Script = WeatherServer::Script;
 
 const char kSameDay[] = "上海 07:30 发布,多云,31,3-4级/东南风,05:01,阴,26,<3级/无持续风向,19:01";
 const char kNextDay[] = "上海 18:00 发布,雷阵雨,33,4-5级/南风,05:02,阴,26,<3级/无持续风向,19:01,nextday,8日夜间,9日白天";
@@ -67,7 +67,7 @@ bool WaitUntilIdle(DWORD ms) {
 class WeatherDownload : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_server = std::make_unique<LoopbackHttpServer>();
+        s_server = std::make_unique<WeatherServer>();
         // Read by WinINet when a session opens with the system's settings.
         ::SetEnvironmentVariableA("http_proxy", s_server->ProxyAddress().c_str());
     }
@@ -121,12 +121,12 @@ protected:
         return g_weatherRecord.Get();
     }
 
-    static std::unique_ptr<LoopbackHttpServer> s_server;
+    static std::unique_ptr<WeatherServer> s_server;
     std::unique_ptr<CCore> m_core;
     HWND m_board = nullptr;
     size_t m_requestsBefore = 0;
 };
-std::unique_ptr<LoopbackHttpServer> WeatherDownload::s_server;
+std::unique_ptr<WeatherServer> WeatherDownload::s_server;
 
 }  // namespace
 

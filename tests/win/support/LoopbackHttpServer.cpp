@@ -64,7 +64,20 @@ void LoopbackHttpServer::AcceptLoop() {
     }
 }
 
+namespace {
+void SendAll(SOCKET s, const std::string& data) {
+    size_t sent = 0;
+    while (sent < data.size()) {
+        int n = ::send(s, data.data() + sent, static_cast<int>(data.size() - sent), 0);
+        if (n <= 0) return;
+        sent += static_cast<size_t>(n);
+    }
+}
+}  // namespace
+
 void LoopbackHttpServer::Serve(Socket client) {
+    BOOL noDelay = TRUE;  // each piece leaves at once, as its own read at the client
+    ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof(noDelay));
     std::string request;
     char buffer[2048];
     while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
@@ -78,16 +91,22 @@ void LoopbackHttpServer::Serve(Socket client) {
     }
     HttpReply reply = m_handler(request);
     if (reply.kind == HttpReply::Kind::Respond) {
+        std::vector<std::string> pieces = reply.pieces;
+        if (pieces.empty()) {
+            const size_t step = reply.body.size() / static_cast<size_t>(std::max(1, reply.chunks)) + 1;
+            for (size_t at = 0; at < reply.body.size(); at += step) pieces.push_back(reply.body.substr(at, step));
+        }
+        size_t length = 0;
+        for (const std::string& piece : pieces) length += piece.size();
+        if (reply.cutHalfway) pieces.resize((pieces.size() + 1) / 2);
         std::string head = "HTTP/1.1 " + std::to_string(reply.status) + (reply.status == 200 ? " OK" : " Error") +
-                           "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
-                           std::to_string(reply.body.size()) + "\r\nConnection: close\r\n\r\n";
-        ::send(client, head.data(), static_cast<int>(head.size()), 0);
-        const int chunks = std::max(1, reply.chunks);
-        const size_t step = reply.body.size() / static_cast<size_t>(chunks) + 1;
-        for (size_t at = 0; at < reply.body.size() && !m_stopping; at += step) {
-            const size_t n = std::min(step, reply.body.size() - at);
-            ::send(client, reply.body.data() + at, static_cast<int>(n), 0);
-            if (reply.pauseBetweenMs) ::Sleep(reply.pauseBetweenMs);
+                           "\r\nContent-Type: text/html; charset=utf-8\r\n";
+        if (!reply.cutHalfway) head += "Content-Length: " + std::to_string(length) + "\r\n";
+        head += "Connection: close\r\n\r\n";
+        SendAll(client, head);
+        for (size_t i = 0; i < pieces.size() && !m_stopping; ++i) {
+            if (i > 0 && reply.pauseBetweenMs) ::Sleep(reply.pauseBetweenMs);
+            SendAll(client, pieces[i]);
         }
     } else if (reply.kind == HttpReply::Kind::Hang) {
         // Accept and never answer: wait until the client gives up, the server

@@ -18,8 +18,10 @@ struct HttpReply {
     Kind kind = Kind::Respond;
     int status = 200;
     std::string body;
-    int chunks = 1;            // body sent in this many pieces
-    unsigned pauseBetweenMs = 0;  // between pieces
+    int chunks = 1;                   // body sent in this many pieces
+    std::vector<std::string> pieces;  // or: these pieces, one send each, instead of body
+    bool cutHalfway = false;          // Respond: send half of the pieces, then hang up
+    unsigned pauseBetweenMs = 0;      // between pieces
     unsigned hangMs = 0;          // Hang: give up after this long (0: until the client or the server ends)
 };
 
