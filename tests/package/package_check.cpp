@@ -21,7 +21,7 @@ bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()
 TEST(Package, UnpackedFolderRunsAndShowsTheBoard) {
     const std::wstring folder = PackageFolder();
     ASSERT_FALSE(folder.empty()) << "RATEBOARD_PACKAGE_DIR names the unpacked package";
-    for (const wchar_t* file : {L"RateBoard.exe", L"HelveticaDigit.otf", L"OFL.txt", L"README.txt",
+    for (const wchar_t* file : {L"RateBoard.exe", L"boardcheck.exe", L"HelveticaDigit.otf", L"OFL.txt", L"README.txt",
                                 L"_\u623F\u4EF7.txt", L"_\u5916\u5E01\u5151\u6362.txt"}) {
         EXPECT_TRUE(Exists(folder + file)) << Narrow(file).GetString();
     }

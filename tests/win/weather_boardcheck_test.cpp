@@ -18,7 +18,8 @@ struct ToolRun {
     std::string out;
 };
 
-std::wstring ToolDir() { return testsupport::ExeDir() + L"tools\\"; }
+// The tool sits beside the program, and reads config.ini there as the board does.
+std::wstring ToolDir() { return testsupport::ExeDir(); }
 
 std::wstring DataFile(const char* name) {
     const char* root = std::getenv("RATEBOARD_SOURCE_DIR");
