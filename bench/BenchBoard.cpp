@@ -15,7 +15,7 @@ void PutRecord(char* buffer, int row, const char* a, const char* b, const char* 
 }
 }  // namespace
 
-void FillBenchData(int width, int height, int rows) {
+void FillBenchData(int rows) {
     static const char* const kRooms[] = {"标准间", "大床房", "商务大床房", "豪华双床房", "家庭房/亲子",
                                          "行政套房", "钟点房", "总统套房", "湖景房", "园景房"};
     static const char* const kCurrencies[] = {"美元", "欧元", "日元", "港币", "英镑",
@@ -32,15 +32,6 @@ void FillBenchData(int width, int height, int rows) {
     }
     g_roomRateCount = rows;
     g_exchangeRateCount = rows;
-    g_width = width;
-    g_height = height;
-    const layout::TextSizes sizes = layout::ComputeTextSizes(width);
-    g_textSizeLarge = sizes.large;
-    g_textSizeSmall = sizes.small;
-    g_textSizeMedium = sizes.medium;
-    g_clrFont = Gdiplus::Color(0xFFFFFFFF);
-    g_clrBg = Gdiplus::Color(0xFF000080);
-    g_clrDigi = Gdiplus::Color(0xFFFFD700);
     g_weatherRecord.Set(
         "多云 08:00 发布,多云转晴,28,<3级/无持续风向,06:21,阴,21,3-4级/东北风,18:45");
 }

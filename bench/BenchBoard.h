@@ -16,9 +16,9 @@ struct OutlineCall {
     int y;
 };
 
-// Fills the shared settings and tables as a 1920 x 1080 board with 20 room
-// rows, 20 exchange rows and a same-day weather record.
-void FillBenchData(int width, int height, int rows);
+// Fills both rate tables with `rows` rows and the weather record with a
+// same-day record.
+void FillBenchData(int rows);
 
 class BenchBoard : public BoardWindow {
 public:

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "BenchBoard.h"
+#include "BoardTestSupport.h"
 #include "app/Globals.h"
 #include "core/Core.h"
 #include "data/RateFile.h"
@@ -141,14 +142,11 @@ void Pump() {
 }
 
 int Compare(int blocks) {
-    CCore core;
-    g_core = &core;
-    g_appPath = core.getAppPath();
-    g_fontName = "黑体";
+    boardtest::SharedSettings settings(kWidth, kHeight);  // core, font name, sizes, colours
     std::vector<char> rooms(RATE_BUFFER_SIZE), exchange(RATE_BUFFER_SIZE);
     g_roomRates = rooms.data();
     g_exchangeRates = exchange.data();
-    FillBenchData(kWidth, kHeight, kRows);
+    FillBenchData(kRows);
 
     BenchBoard board;
     if (!board.Create(IDD_BOARD, nullptr)) {
@@ -183,7 +181,8 @@ int Compare(int blocks) {
     std::printf("bare GDI+ frame  CPU median %7.1f ms/frame   wall median %7.1f ms/frame\n", q, Median(bareWall));
     std::printf("ratio (CPU) %.3f   ratio (wall) %.3f   budget 1.15\n", q > 0 ? p / q : 0.0,
                 Median(bareWall) > 0 ? Median(programWall) / Median(bareWall) : 0.0);
-    g_core = nullptr;
+    g_roomRates = nullptr;
+    g_exchangeRates = nullptr;
     return 0;
 }
 

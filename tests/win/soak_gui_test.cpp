@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "BoardTestSupport.h"
 #include "TestSupport.h"
 #include "app/Globals.h"
 #include "board/BoardWindow.h"
@@ -74,10 +75,7 @@ TEST(Soak, RendersAndDownloadsLeaveNothingBehind) {
     ::SetEnvironmentVariableA("http_proxy", server.ProxyUrl().c_str());
 
     // What the settings dialog sets up before it places the board.
-    CCore core;
-    g_core = &core;
-    g_appPath = core.getAppPath();
-    g_fontName = "黑体";
+    boardtest::SharedSettings settings(800, 450);
     std::vector<char> rooms(RATE_BUFFER_SIZE), exchange(RATE_BUFFER_SIZE);
     g_roomRates = rooms.data();
     g_exchangeRates = exchange.data();
@@ -88,15 +86,6 @@ TEST(Soak, RendersAndDownloadsLeaveNothingBehind) {
     g_exchangeRateCount = ReadRateFile(Narrow(roomFile), g_exchangeRates);
     ::DeleteFileW(roomFile.c_str());
     ASSERT_GT(g_roomRateCount, 0);
-    g_width = 800;
-    g_height = 450;
-    const layout::TextSizes sizes = layout::ComputeTextSizes(g_width);
-    g_textSizeLarge = sizes.large;
-    g_textSizeSmall = sizes.small;
-    g_textSizeMedium = sizes.medium;
-    g_clrFont = Gdiplus::Color(0xFFFFFFFF);
-    g_clrBg = Gdiplus::Color(0xFF000080);
-    g_clrDigi = Gdiplus::Color(0xFFFFD700);
 
     {
         BoardWindow board;
@@ -149,5 +138,4 @@ TEST(Soak, RendersAndDownloadsLeaveNothingBehind) {
     StopAllWeatherDownloads(1000);
     g_roomRates = nullptr;
     g_exchangeRates = nullptr;
-    g_core = nullptr;
 }
