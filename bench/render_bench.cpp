@@ -20,6 +20,7 @@
 
 #include "BenchBoard.h"
 #include "BoardTestSupport.h"
+#include "TestSupport.h"
 #include "app/Globals.h"
 #include "core/Core.h"
 #include "data/RateFile.h"
@@ -188,13 +189,6 @@ int Compare(int blocks) {
 
 // ---- the real program ------------------------------------------------------------
 
-std::wstring ExeDir() {
-    wchar_t path[MAX_PATH] = {};
-    DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path, n);
-    return dir.substr(0, dir.find_last_of(L"\\/") + 1);
-}
-
 struct Found {
     DWORD pid;
     HWND board;
@@ -229,7 +223,7 @@ int Stats(int seconds) {
     ::CreateDirectoryW(folder.c_str(), nullptr);
     for (const wchar_t* f : {L"RateBoard.exe", L"HelveticaDigit.otf", L"_\u623F\u4EF7.txt",
                              L"_\u5916\u5E01\u5151\u6362.txt"}) {
-        ::CopyFileW((ExeDir() + f).c_str(), (folder + f).c_str(), FALSE);
+        ::CopyFileW((testsupport::ExeDir() + f).c_str(), (folder + f).c_str(), FALSE);
     }
     const char ini[] = "[board]\r\non=1\r\nwidth=1920\r\nheight=1080\r\n";
     HANDLE file = ::CreateFileW((folder + L"config.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

@@ -3,17 +3,11 @@
 #include <fstream>
 #include <iterator>
 
+#include "TestSupport.h"
 #include "framework/Handles.h"
 
 namespace testsupport {
 namespace {
-
-std::wstring TestExeDir() {
-    wchar_t path[MAX_PATH] = {};
-    DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path, n);
-    return dir.substr(0, dir.find_last_of(L"\\/") + 1);
-}
 
 struct WindowSearch {
     DWORD pid;
@@ -113,7 +107,7 @@ void ProgramDriver::RemoveFile(const std::wstring& name) const { ::DeleteFileW((
 bool ProgramDriver::Start(const std::string& proxyUrl) {
     for (const wchar_t* f : {L"RateBoard.exe", L"HelveticaDigit.otf"}) {
         if (m_installed) break;
-        if (!::CopyFileW((TestExeDir() + f).c_str(), (m_folder + f).c_str(), FALSE)) return false;
+        if (!::CopyFileW((ExeDir() + f).c_str(), (m_folder + f).c_str(), FALSE)) return false;
     }
     return Launch(proxyUrl);
 }
