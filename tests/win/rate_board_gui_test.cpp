@@ -43,11 +43,14 @@ protected:
     }
 
     // Moves the board to the screen's corner (the default place runs off a
-    // 1920-pixel screen) and waits for the next one-second render there.
+    // 1920-pixel screen) and the dialog below it, where it cannot cover the
+    // board on a display without a window manager, and waits for the next
+    // one-second render there.
     Pixels Shot() {
         HWND hwnd = program.Board();
         EXPECT_TRUE(hwnd);
         if (!hwnd) return Pixels();
+        ::SetWindowPos(program.Dialog(), nullptr, 0, kHeight + 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         ::Sleep(2500);
         RECT rc{};
