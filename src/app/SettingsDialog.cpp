@@ -11,9 +11,12 @@
 #include "data/WeatherThread.h"
 
 namespace {
-// How long the end of the dialog waits for weather downloads still in flight:
-// they use the core instance and post to the board, both about to go.
-constexpr DWORD kWeatherStopTimeoutMs = 800;
+// How long the end of the dialog waits for weather downloads still in flight.
+// Once stopped, no download touches the core instance or the board again; the
+// wait lets a worker whose connection closed at once end cleanly, and is
+// short because WinINet may keep a call blocked on a silent server (Wine
+// does) and closing the program must stay well under a second.
+constexpr DWORD kWeatherStopTimeoutMs = 400;
 
 constexpr int kMinWidth = 100;
 constexpr int kMaxWidth = 8000;
