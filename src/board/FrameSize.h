@@ -1,4 +1,5 @@
-// The sizes the board will draw a picture for. A size the settings dialog
+// The sizes the board will draw a picture for: every size the settings
+// dialog accepts (at most 8000 x 3000, 96 MB of 32-bit pixels). A size it
 // failed to validate (zero, negative, or far beyond any screen) must not make
 // a render ask GDI for gigabytes: such a render is skipped and the previous
 // picture stays. Portable.
@@ -8,14 +9,12 @@ namespace framesize {
 
 constexpr long long kMaxWidth = 8000;
 constexpr long long kMaxHeight = 3000;
-// 64 MB of 32-bit pixels: two 4K screens side by side and then some.
-constexpr long long kMaxPixels = 16LL * 1024 * 1024;
 
 // Width and height of a rectangle given by its edges, free of int overflow.
 constexpr long long Extent(long long from, long long to) { return to - from; }
 
 constexpr bool Drawable(long long width, long long height) {
-    return width > 0 && height > 0 && width <= kMaxWidth && height <= kMaxHeight && width * height <= kMaxPixels;
+    return width > 0 && height > 0 && width <= kMaxWidth && height <= kMaxHeight;
 }
 
 }  // namespace framesize

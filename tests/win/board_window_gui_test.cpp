@@ -205,7 +205,7 @@ TEST_F(BoardWindowTest, SizesNoPictureCanBeMadeForAreSkippedAndTheBoardRecovers)
     Place(0, 0, 400, 225);
     ASSERT_EQ(Renders(), 1u);
     struct Bad { int w, h; };
-    for (Bad b : {Bad{0, 225}, Bad{400, 0}, Bad{-400, 225}, Bad{400, -225}, Bad{9000, 4000}, Bad{8000, 3000}}) {
+    for (Bad b : {Bad{0, 225}, Bad{400, 0}, Bad{-400, 225}, Bad{400, -225}, Bad{9000, 4000}, Bad{8001, 3000}}) {
         Place(0, 0, b.w, b.h);
         board->Render();
         EXPECT_EQ(Renders(), 1u) << b.w << "x" << b.h;
@@ -225,6 +225,16 @@ TEST_F(BoardWindowTest, SizesNoPictureCanBeMadeForAreSkippedAndTheBoardRecovers)
     EXPECT_EQ(Last().size.cy, 360);
     EXPECT_EQ(Last().Pixel(5, 5), kBg);
     EXPECT_TRUE(Last().result);
+}
+
+TEST_F(BoardWindowTest, TheLargestSizeTheDialogAcceptsIsDrawn) {
+    Place(0, 0, 8000, 3000);
+    ASSERT_EQ(Renders(), 1u);
+    EXPECT_EQ(Last().size.cx, 8000);
+    EXPECT_EQ(Last().size.cy, 3000);
+    EXPECT_TRUE(Last().result);
+    EXPECT_EQ(Last().Pixel(7990, 2990), kBg);
+    UpdateCalls().clear();  // 96 MB of pixels
 }
 
 TEST_F(BoardWindowTest, MissingUpdateLayeredWindowIsReportedOnceAndNeverCalled) {
