@@ -18,13 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "BenchBoard.h"
-#include "BoardTestSupport.h"
-#include "TestSupport.h"
-#include "app/Globals.h"
-#include "core/Core.h"
-#include "data/RateFile.h"
+#include "board/BoardWindow.h"
+#include "core/Globals.h"
+#include "data/WeatherThread.h"
 #include "res/resource.h"
+#include "support/Support.h"
 
 namespace {
 
@@ -57,10 +55,9 @@ double Median(std::vector<double> v) {
 // The bare GDI+ work of one frame: what the board draws, drawn straight.
 class BareFrame {
 public:
-    BareFrame(HWND hwnd, const std::vector<OutlineCall>& calls, const Gdiplus::FontFamily* measureFamily,
-              const Gdiplus::StringFormat* format)
-        : m_hwnd(hwnd), m_calls(calls), m_family(measureFamily), m_format(format) {
-        for (const OutlineCall& c : m_calls) Font(c.emSize);
+    explicit BareFrame(const BoardWindow& board)
+        : m_board(board), m_hwnd(board.m_hWnd), m_outlines(board.Outlines()), m_format(&board.Format()) {
+        for (const Outline& o : m_outlines) Font(o.emSize);
         Font(g_textSizeSmall);
     }
 
@@ -98,12 +95,13 @@ public:
             m_digits.Reset();
             Gdiplus::RectF box;
             g.MeasureString(L"\u4F60\u597D", 2, &Font(g_textSizeSmall), Gdiplus::PointF(0, 0), m_format, &box);
-            for (const OutlineCall& c : m_calls) {
-                g.MeasureString(c.text.c_str(), static_cast<INT>(c.text.size()), &Font(c.emSize), Gdiplus::PointF(0, 0),
+            for (const Outline& o : m_outlines) {
+                g.MeasureString(o.text.c_str(), static_cast<INT>(o.text.size()), &Font(o.emSize), Gdiplus::PointF(0, 0),
                                 m_format, &box);
-                (c.digitPath ? m_digits : m_text)
-                    .AddString(c.text.c_str(), static_cast<INT>(c.text.size()), c.family, Gdiplus::FontStyleRegular,
-                               static_cast<Gdiplus::REAL>(c.emSize), Gdiplus::Rect(c.x, c.y, 0, 0), m_format);
+                (o.ink == Ink::Digit ? m_digits : m_text)
+                    .AddString(o.text.c_str(), static_cast<INT>(o.text.size()), m_board.FamilyOf(o),
+                               Gdiplus::FontStyleRegular, static_cast<Gdiplus::REAL>(o.emSize),
+                               Gdiplus::Rect(o.x, o.y, 0, 0), m_format);
             }
             Gdiplus::SolidBrush digits(g_clrDigi), text(g_clrFont);
             g.FillPath(&digits, &m_digits);
@@ -123,15 +121,15 @@ private:
     Gdiplus::Font& Font(int em) {
         auto& slot = m_fonts[em];
         if (!slot) {
-            slot = std::make_unique<Gdiplus::Font>(m_family, static_cast<Gdiplus::REAL>(em), Gdiplus::FontStyleRegular,
-                                                   Gdiplus::UnitPixel);
+            slot = std::make_unique<Gdiplus::Font>(m_board.FamilyOf(Outline{}), static_cast<Gdiplus::REAL>(em),
+                                                   Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
         }
         return *slot;
     }
 
+    const BoardWindow& m_board;
     HWND m_hwnd;
-    std::vector<OutlineCall> m_calls;
-    const Gdiplus::FontFamily* m_family;
+    std::vector<Outline> m_outlines;
     const Gdiplus::StringFormat* m_format;
     std::map<int, std::unique_ptr<Gdiplus::Font>> m_fonts;
     Gdiplus::GraphicsPath m_text, m_digits;
@@ -143,23 +141,20 @@ void Pump() {
 }
 
 int Compare(int blocks) {
-    boardtest::SharedSettings settings(kWidth, kHeight);  // core, font name, sizes, colours
-    std::vector<char> rooms(RATE_BUFFER_SIZE), exchange(RATE_BUFFER_SIZE);
-    g_roomRates = rooms.data();
-    g_exchangeRates = exchange.data();
-    FillBenchData(kRows);
-
-    BenchBoard board;
+    testsupport::SharedSettings settings(kWidth, kHeight);  // core, tables, sizes, colours
+    BoardWindow board;
     if (!board.Create(IDD_BOARD, nullptr)) {
         std::fprintf(stderr, "render_bench: the board window could not be created\n");
         return 1;
     }
-    board.Show(RECT{0, 0, kWidth, kHeight});
-    board.Record(true);
+    board.PlaceBoard(RECT{0, 0, kWidth, kHeight});
+    // The placement's download fails at once (run-bench points WinINet at a
+    // closed port); then the tables and a full weather record.
+    while (RunningWeatherDownloads() > 0) ::Sleep(10);
+    testsupport::SharedSettings::FillTables(kRows);
     board.Render();
-    board.Record(false);
     Pump();
-    BareFrame bare(board.Hwnd(), board.Calls(), board.TextFamily(), board.Format());
+    BareFrame bare(board);
     bare.Draw();  // warm both paths up before measuring
 
     std::vector<double> programCpu, bareCpu, programWall, bareWall;
@@ -177,13 +172,11 @@ int Compare(int blocks) {
     }
     const double p = Median(programCpu), q = Median(bareCpu);
     std::printf("frame: %d x %d, %d room rows, %d exchange rows, %zu strings, %d blocks of %d frames\n", kWidth,
-                kHeight, kRows, kRows, board.Calls().size(), blocks, kFramesPerBlock);
+                kHeight, kRows, kRows, board.Outlines().size(), blocks, kFramesPerBlock);
     std::printf("program render   CPU median %7.1f ms/frame   wall median %7.1f ms/frame\n", p, Median(programWall));
     std::printf("bare GDI+ frame  CPU median %7.1f ms/frame   wall median %7.1f ms/frame\n", q, Median(bareWall));
     std::printf("ratio (CPU) %.3f   ratio (wall) %.3f   budget 1.15\n", q > 0 ? p / q : 0.0,
                 Median(bareWall) > 0 ? Median(programWall) / Median(bareWall) : 0.0);
-    g_roomRates = nullptr;
-    g_exchangeRates = nullptr;
     return 0;
 }
 

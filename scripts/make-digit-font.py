@@ -9,6 +9,8 @@ TrueType, which GDI+'s private font collections load whatever the extension.
 
 Run with Debian's python3 (python3-fonttools):  /usr/bin/python3 scripts/make-digit-font.py
 """
+import os
+import re
 import sys
 from fontTools import subset
 from fontTools.ttLib import TTFont
@@ -17,8 +19,21 @@ SOURCE = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf"
 TARGET = sys.argv[1] if len(sys.argv) > 1 else "fonts/HelveticaDigit.otf"
 FAMILY = "HelveticaDigit"
 
-# Printable ASCII, the no-break space, degree, plus-minus, middle dot, yen/yuan sign.
-CODEPOINTS = list(range(0x20, 0x7F)) + [0xA0, 0xA5, 0xB0, 0xB1, 0xB7, 0x2212]
+# The board decides which strings the digit font draws from its own table of
+# the font's characters; the font is built from that same table.
+TABLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src", "board", "TextPlacement.cpp")
+
+
+def coverage():
+    text = open(TABLE, encoding="utf-8").read()
+    block = re.search(r"kDigitFontCoverage\[\] = \{(.*?)\n\};", text, re.S)
+    if not block:
+        sys.exit("make-digit-font: no kDigitFontCoverage table in " + TABLE)
+    ranges = re.findall(r"\{\s*0x([0-9A-Fa-f]+),\s*0x([0-9A-Fa-f]+)\s*\}", block.group(1))
+    return [c for first, last in ranges for c in range(int(first, 16), int(last, 16) + 1)]
+
+
+CODEPOINTS = coverage()
 
 
 def main():

@@ -14,10 +14,11 @@
 
 #include "core/ConfigText.h"
 #include "core/Core.h"
-#include "data/RateParser.h"
+#include "data/RateFile.h"
 #include "data/WeatherScraper.h"
 #include "data/WeatherThread.h"
-#include "app/Globals.h"
+#include "core/Globals.h"
+#include "framework/Internet.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
 #include <shellapi.h>
@@ -67,10 +68,54 @@ std::optional<std::string> ReadFile(const std::wstring& path) {
     return std::nullopt;
 }
 
-const char* const kFieldNames[] = {
-    "published",   "day weather", "day temperature", "day wind", "sunrise",    "night weather",
-    "night temperature", "night wind", "sunset", "next-day mark", "left label", "right label",
-};
+// What a WinINet error means, for whoever looks after the PC.
+CString ErrorText(DWORD error) {
+    struct Known {
+        DWORD code;
+        const char* name;
+        const char* meaning;
+    };
+    static const Known kKnown[] = {
+        {ERROR_INTERNET_TIMEOUT, "ERROR_INTERNET_TIMEOUT", "no answer in time (the server or the proxy is silent)"},
+        {ERROR_INTERNET_NAME_NOT_RESOLVED, "ERROR_INTERNET_NAME_NOT_RESOLVED",
+         "the server's name could not be resolved (no network yet, or no DNS)"},
+        {ERROR_INTERNET_CANNOT_CONNECT, "ERROR_INTERNET_CANNOT_CONNECT",
+         "the connection was refused or could not be made"},
+        {ERROR_INTERNET_CONNECTION_ABORTED, "ERROR_INTERNET_CONNECTION_ABORTED", "the connection was broken off"},
+        {ERROR_INTERNET_CONNECTION_RESET, "ERROR_INTERNET_CONNECTION_RESET", "the connection was reset"},
+        {ERROR_HTTP_INVALID_SERVER_RESPONSE, "ERROR_HTTP_INVALID_SERVER_RESPONSE",
+         "the answer was not HTTP (a proxy or a captive portal in the way?)"},
+        {ERROR_INTERNET_PROXY_SERVER_UNREACHABLE, "ERROR_INTERNET_PROXY_SERVER_UNREACHABLE",
+         "the proxy could not be reached"},
+        {ERROR_INTERNET_OPERATION_CANCELLED, "ERROR_INTERNET_OPERATION_CANCELLED", "the download was cancelled"},
+        {ERROR_INTERNET_INVALID_URL, "ERROR_INTERNET_INVALID_URL", "the address is not usable (check cityid)"},
+    };
+    for (const Known& k : kKnown) {
+        if (k.code == error) return Num(error) + " " + k.name + ": " + k.meaning;
+    }
+    return Num(error) + ": a network failure WinINet reported";
+}
+
+// The proxy WinINet takes for the session, as it will use it.
+CString ProxyOf(CInternetSession& session) {
+    DWORD size = 0;
+    ::InternetQueryOptionW(session.GetHandle(), INTERNET_OPTION_PROXY, nullptr, &size);
+    if (size == 0) return "unknown";
+    std::vector<char> buffer(size);
+    if (!::InternetQueryOptionW(session.GetHandle(), INTERNET_OPTION_PROXY, buffer.data(), &size)) return "unknown";
+    const auto* info = reinterpret_cast<const INTERNET_PROXY_INFO*>(buffer.data());
+    if (info->dwAccessType != INTERNET_OPEN_TYPE_PROXY || !info->lpszProxy) return "none (direct connection)";
+    return Narrow(info->lpszProxy);
+}
+
+CString RetryText() {
+    CString minutes;
+    for (int i = 1; WeatherRetryDelayMs(i) != 0; ++i) {
+        minutes += (i > 1 ? ", " : "") + Num(WeatherRetryDelayMs(i) / 60000);
+    }
+    return "retry: after a failed download the board tries again after " + minutes +
+           " minutes, then every hour; 刷新 (Refresh) in the settings dialog tries at once";
+}
 
 // ---- weather ---------------------------------------------------------------------
 
@@ -97,7 +142,6 @@ int Weather(const std::vector<std::wstring>& args, CCore& core) {
             return 1;
         }
         page = CString(std::move(*bytes));
-        Line("bytes: " + Num(page.GetLength()));
     } else {
         const CString id = weather::CityOrDefault(city ? *city : core.getConfigStr("cityid"));
         const CString address = weather::PageAddress(id);
@@ -107,35 +151,62 @@ int Weather(const std::vector<std::wstring>& args, CCore& core) {
         WeatherThreadParam param;
         WeatherThread fetch(&WeatherThread::WeatherThreadProc, &param);
         if (!fetch.OpenSession()) {
-            Line("no internet session could be opened");
+            Line("verdict: no internet session could be opened (WinINet is not usable on this PC)");
             return 1;
         }
+        Line("proxy: " + ProxyOf(*fetch.Session()));
+        const DWORD start = ::GetTickCount();
         page = fetch.HttpGet(address);
-        Line("status: " + (fetch.LastStatus() ? Num(fetch.LastStatus()) : CString("none (no answer)")));
-        Line("bytes: " + Num(page.GetLength()));
+        CString took;
+        took.Format("%.1f s", (::GetTickCount() - start) / 1000.0);
+        Line("status: " + (fetch.LastStatus() ? Num(fetch.LastStatus()) : CString("none (no answer)")) + ", after " +
+             took);
+        if (fetch.LastError()) Line("error: " + ErrorText(fetch.LastError()));
+        if (page.IsEmpty() && ::GetTickCount() - start + 100 >= WeatherThread::TIMEOUT_MS) {
+            // Time-outs come under other names too (Wine reports an aborted connection).
+            Line("timed out: no answer within " + Num(WeatherThread::TIMEOUT_MS / 1000) +
+                 " s (the server or the proxy accepts the connection and stays silent)");
+        }
+        if (page.IsEmpty()) {
+            Line(fetch.LastStatus() && fetch.LastStatus() != HTTP_STATUS_OK
+                     ? "verdict: the download failed: the server answered " + Num(fetch.LastStatus()) +
+                           " instead of the page, so the board shows \"Loading\""
+                     : CString("verdict: the download failed: no page arrived, so the board shows \"Loading\"; "
+                               "check the network cable, the proxy and the firewall"));
+            Line(RetryText());
+            return 1;
+        }
     }
+    Line("bytes: " + Num(page.GetLength()));
     core.UTF8_ANSI(page);
 
     int missing = 0;
     for (const weather::MarkerCheck& m : weather::CheckMarkers(page)) {
-        Line(CString(m.found ? "found    " : "MISSING  ") + m.where + "  " + m.marker);
-        missing += !m.found;
+        const char* state = !m.startFound ? "MISSING START" : !m.endFound ? "MISSING END  " : "found        ";
+        Line(CString(state) + "  " + m.what + " (" + m.where + "): " + m.start + " ... " + m.end);
+        missing += !m.startFound || !m.endFound;
     }
     Line("markers missing: " + Num(missing));
 
     const auto record = weather::ScrapeRecord(page);
     if (!record) {
-        Line("record: none (no forecast body in the page; the board keeps showing \"Loading\")");
+        Line("verdict: the page holds no forecast (no \"con today\"): the board keeps showing \"Loading\"");
+        Line(RetryText());
         return 1;
     }
     Line("record: " + *record);
     int fields = 1;
     for (int i = 0; i < record->GetLength(); ++i) fields += (*record)[i] == ',';
-    for (int i = 0; i < fields && i < 12; ++i) {
+    CString empty;
+    for (int i = 0; i < fields && i < weather::kRecordFields; ++i) {
         CString name;
-        name.Format("%2d %-18s ", i, kFieldNames[i]);
-        Line(name + core.getFg(*record, ',', i));
+        name.Format("%2d %-18s ", i, weather::FieldName(i));
+        const CString value = core.getFg(*record, ',', i);
+        Line(name + value);
+        if (value.IsEmpty() || value == "/") empty += CString(empty.IsEmpty() ? "" : ", ") + weather::FieldName(i);
     }
+    Line(empty.IsEmpty() ? CString("verdict: every field has a value; the board shows this record")
+                         : "verdict: the board shows this record; empty fields: " + empty);
     return 0;
 }
 
@@ -147,32 +218,33 @@ int Rates(const std::vector<std::wstring>& args) {
         return 2;
     }
     Line("file: " + Narrow(args[0]));
-    auto bytes = ReadFile(args[0]);
-    if (!bytes) {
+    std::vector<char> table(RATE_BUFFER_SIZE);
+    RateEncoding encoding = RateEncoding::Unread;
+    std::vector<rates::LineNote> notes;
+    const int count =
+        ReadRateFile(Narrow(args[0]), table.data(), &encoding, [&](const rates::LineNote& n) { notes.push_back(n); });
+    if (encoding == RateEncoding::Unread) {
         Line("cannot read the file");
         return 1;
     }
-    std::vector<char> table(RATE_BUFFER_SIZE);
-    rates::ParseReport report;
-    const int count = rates::ParseRateText(bytes->data(), bytes->size(), table.data(), &report);
-    Line("lines: " + Num(report.lines) + ", records: " + Num(count) + ", skipped: " + Num(report.skipped.size()) +
-         ", cut fields: " + Num(report.cut.size()));
-    for (int i = 0; i < count; ++i) {
-        CString row;
-        row.Format("record %2d (line %d): ", i, report.recordLines[static_cast<size_t>(i)]);
-        Line(row + rates::RateField(table.data(), i, 0) + " | " + rates::RateField(table.data(), i, 1) + " | " +
-             rates::RateField(table.data(), i, 2));
+    Line(encoding == RateEncoding::Utf8 ? "encoding: UTF-8 (converted to code page 936; what it lacks shows as \"?\")"
+                                        : "encoding: code page 936 (GBK)");
+    Line("lines: " + Num(notes.size()) + ", records: " + Num(count));
+    static const char* const kKinds[] = {"empty line, skipped", "comment (holds \";\"), skipped", "record",
+                                         "skipped: the table holds 100 records"};
+    for (const rates::LineNote& n : notes) {
+        CString line;
+        line.Format("line %d: %s", n.line, kKinds[static_cast<int>(n.kind)]);
+        if (n.kind == rates::LineKind::Record) {
+            line += " " + Num(n.record) + ": " + rates::RateField(table.data(), n.record, 0) + " | " +
+                    rates::RateField(table.data(), n.record, 1) + " | " + rates::RateField(table.data(), n.record, 2);
+            for (int k = 0; k < RATE_FIELD_COUNT; ++k) {
+                if (static_cast<std::size_t>(n.kept[k]) == n.length[k]) continue;
+                line += "  (field " + Num(k) + " cut: " + Num(n.kept[k]) + " of " + Num(n.length[k]) + " bytes kept)";
+            }
+        }
+        Line(line);
     }
-    for (const rates::SkippedLine& s : report.skipped) {
-        Line("skipped line " + Num(s.line) + ": " + rates::SkipReasonText(s.reason));
-    }
-    for (const rates::CutField& c : report.cut) {
-        CString text;
-        text.Format("cut: line %d, record %d, field %d: %d of %u bytes kept%s", c.line, c.record, c.field, c.kept,
-                    static_cast<unsigned>(c.length), c.endedAtNul ? " (ended at a NUL byte)" : "");
-        Line(text);
-    }
-    if (report.endMarker != std::string::npos) Line("text ends at a Ctrl-Z byte at offset " + Num(report.endMarker));
     return 0;
 }
 

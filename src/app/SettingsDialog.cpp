@@ -2,9 +2,10 @@
 
 #include "app/AboutBox.h"
 #include "app/BoardPlacement.h"
-#include "app/Globals.h"
+#include "core/Globals.h"
 #include "app/RateFileSeed.h"
 #include "board/BoardWindow.h"
+#include "board/FrameSize.h"
 #include "board/Layout.h"
 #include "core/Core.h"
 #include "data/RateFile.h"
@@ -19,9 +20,9 @@ namespace {
 constexpr DWORD kWeatherStopTimeoutMs = 400;
 
 constexpr int kMinWidth = 100;
-constexpr int kMaxWidth = 8000;
 constexpr int kMinHeight = 100;
-constexpr int kMaxHeight = 3000;
+using framesize::kMaxHeight;
+using framesize::kMaxWidth;
 
 RECT ToRect(const placement::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 }  // namespace
@@ -173,12 +174,10 @@ void SettingsDialog::OnAbout() {
     about.DoModal();
 }
 
-void SettingsDialog::OpenForEditing(const CString& path) { g_core->openUrl(path); }
-
 void SettingsDialog::EditRateFile(const CString& path, const char* headerLine) {
     // A missing file would only give the operator an error from the editor.
     SeedRateFile(path, headerLine);
-    OpenForEditing(path);
+    g_core->openUrl(path);
 }
 
 void SettingsDialog::OnEditRoomRates() { EditRateFile(g_roomRatePath, kRoomRateHeader); }

@@ -17,23 +17,11 @@ public:
     explicit SettingsDialog(CWnd* parent = nullptr);
     ~SettingsDialog() override;
 
-    // Takes the controls into the settings variables; with validate, checks
-    // the size (a warning and the focus on the offending edit when it is out
-    // of range) and otherwise reloads the rate files. FALSE after a rejected
-    // size. Virtual so that tests can follow the calls each click makes.
-    virtual BOOL CollectSettings(BOOL validate);
-    // Hides the board, or sizes the text from the current width, collects
-    // with validation and places the board.
-    virtual void ApplyOutput();
-
 protected:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     BOOL OnCommand(WPARAM wp, LPARAM lp) override;
-
-    // Opens a rate file in its associated program (Notepad on Windows).
-    virtual void OpenForEditing(const CString& path);
 
     CXColourPicker m_clrDigiPicker;  // 1011, digit colour
     CXColourPicker m_clrBgPicker;    // 1010, background colour
@@ -41,6 +29,14 @@ protected:
     HICON m_hIcon = nullptr;         // shared resource icon, never destroyed
 
 private:
+    // Takes the controls into the settings variables; with validate, checks
+    // the size (a warning and the focus on the offending edit when it is out
+    // of range) and otherwise reloads the rate files. FALSE after a rejected
+    // size.
+    BOOL CollectSettings(BOOL validate);
+    // Hides the board, or sizes the text from the current width, collects
+    // with validation and places the board.
+    void ApplyOutput();
     void LoadSettings();
     void SaveSettings();
     void CreateBoard();

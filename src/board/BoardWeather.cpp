@@ -1,4 +1,4 @@
-#include "app/Globals.h"
+#include "core/Globals.h"
 #include "board/BoardWindow.h"
 #include "data/WeatherThread.h"
 

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/Globals.h"
 #include "board/FrameSize.h"
 #include "core/Core.h"
+#include "core/Globals.h"
+#include "data/WeatherThread.h"
 #include "res/resource.h"
 
 BoardWindow::BoardWindow(CWnd* parent)
@@ -50,8 +51,13 @@ void BoardWindow::PlaceBoard(RECT rc) {
     m_tickCount = 0;
     SetTimer(TIMER_TICK, TICK_PERIOD_MS);
     SetTimer(TIMER_WEATHER, WEATHER_PERIOD_MS);
+    RestartRetries();
     StartWeatherThread();
     Render();
+    // Layered before it is first shown, even when no picture could be made
+    // for this size: a layered window without one shows nothing, where a
+    // plain one would show a grey dialog-coloured rectangle.
+    KeepLayered();
     ShowWindow(SW_SHOW);
 }
 
@@ -73,9 +79,35 @@ void BoardWindow::OnTimer(UINT_PTR id) {
     case TIMER_WEATHER:
         StartWeatherThread();
         break;
+    case TIMER_RETRY:
+        KillTimer(TIMER_RETRY);
+        if (!m_retryPending) break;
+        m_retryPending = false;
+        // A download of this board still running decides for itself.
+        if (RunningWeatherDownloads(m_hWnd) == 0) StartWeatherThread();
+        break;
     default:
         break;
     }
+}
+
+void BoardWindow::OnWeatherResult(BOOL published) {
+    if (published) {
+        RestartRetries();
+        return;
+    }
+    const DWORD delay = WeatherRetryDelayMs(++m_failures);
+    if (delay == 0) return;  // retries used up: the hourly download comes next
+    m_retryDelayMs = delay;
+    m_retryPending = true;
+    SetTimer(TIMER_RETRY, delay);
+}
+
+void BoardWindow::RestartRetries() {
+    m_failures = 0;
+    m_retryPending = false;
+    m_retryDelayMs = 0;
+    KillTimer(TIMER_RETRY);
 }
 
 void BoardWindow::OnLButtonDown(UINT, POINT) {
@@ -96,6 +128,9 @@ LRESULT BoardWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
         OnTimer(static_cast<UINT_PTR>(wp));
         return Default();
+    case WM_WEATHER_RESULT:
+        OnWeatherResult(static_cast<BOOL>(wp));
+        return 0;
     case WM_LBUTTONDOWN: {
         OnLButtonDown(static_cast<UINT>(wp), POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))});
         return Default();

@@ -4,8 +4,10 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "board/Layout.h"
+#include "board/Outline.h"
 #include "framework/Afx.h"
 #include "framework/GdiPlus.h"
 
@@ -15,6 +17,12 @@ public:
     static constexpr UINT TICK_PERIOD_MS = 1000;
     static constexpr UINT_PTR TIMER_WEATHER = 2;
     static constexpr UINT WEATHER_PERIOD_MS = 3600000;
+    // A new download after a failed one (see WeatherRetryDelayMs).
+    static constexpr UINT_PTR TIMER_RETRY = 3;
+
+    // Where the clock panel reads the time: the local wall clock, or a
+    // clock a test or a benchmark sets.
+    using Clock = COleDateTime (*)();
 
     explicit BoardWindow(CWnd* parent = nullptr);
     ~BoardWindow() override;
@@ -28,61 +36,61 @@ public:
     // stays until a valid placement.
     void Render();
     // The five layout figures from g_width and g_height (part of PlaceBoard;
-    // also for driving ComposeFrame off-screen).
+    // also for composing frames off-screen).
     void LayOut();
     // Draws one whole picture (background, dividers, all text) into dc, a
-    // memory DC holding a 32-bit DIB section of the board's size. Render
-    // uses it; tests and benchmarks drive it off-screen.
+    // memory DC holding a 32-bit DIB section of the board's size.
     void ComposeFrame(HDC dc);
     // Sets the weather record to "Loading" and starts one download.
     void StartWeatherThread();
+    void SetClock(Clock clock) { m_clock = clock; }
 
     BOOL PreTranslateMessage(MSG* msg) override;
 
-    // Read-only views for the painters' callers and for tests.
     int TickCount() const { return m_tickCount; }
+    // The delay of the retry waiting to start, or 0 when none waits.
+    DWORD PendingRetryMs() const { return m_retryPending ? m_retryDelayMs : 0; }
     const RECT& BoardRect() const { return m_rcBoard; }
     layout::BoardLayout Layout() const {
         return layout::BoardLayout{m_margin, m_xLeftDivider, m_xRightDivider, m_yHeaderRule, m_yPanelRule};
     }
+    // The strings of the last picture, in drawing order.
+    const std::vector<Outline>& Outlines() const { return m_outlines; }
+    const Gdiplus::FontFamily* FamilyOf(const Outline& outline) const {
+        return outline.digitFace ? &m_digitFamily : m_pTextFamily.get();
+    }
+    const Gdiplus::StringFormat& Format() const { return m_format; }
 
 protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange*) override {}
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
+private:
     int OnCreate(LPCREATESTRUCT create);
     void OnTimer(UINT_PTR id);
+    void OnWeatherResult(BOOL published);
+    void RestartRetries();
     void OnLButtonDown(UINT flags, POINT point);
 
-    // Render pieces (Render.cpp) and the two panel painters.
+    // Render pieces (Render.cpp).
     void DrawBackground(Gdiplus::Graphics& graphics);
     void DrawDividers(Gdiplus::Graphics& graphics);
+    // Both panel painters, in drawing order, into m_outlines.
+    void CollectOutlines();
     void DrawRateTables();    // RateTablePainter.cpp
     void DrawClockWeather();  // ClockWeatherPainter.cpp
-    // Both panel painters, in drawing order. Virtual so that tests can put
-    // known text into the paths instead.
-    virtual void DrawPanels();
-    // Fills the digit path, then the text path on top of it.
-    void FillTextPaths(Gdiplus::Graphics& graphics);
+    // Every outline into the path of its ink, then both paths filled.
+    void FillOutlines(Gdiplus::Graphics& graphics);
     // Puts WS_EX_LAYERED back if the window lost it, keeping its other styles.
     void KeepLayered();
-    // Tells the operator, once, that this system has no UpdateLayeredWindow.
-    virtual void ReportUpdateMissing();
 
-    // Text into the paths (TextPath.cpp). Virtual so that tests can record
-    // where the painters put each string.
-    virtual void AddDigitText(const CString& text, int x, int width, int y, BOOL large);
-    virtual void AddLabelText(Gdiplus::GraphicsPath& path, const CString& text, int x, int width, int y, int emSize);
-    // One string's outline into path at (x, y), em size in pixels, default
-    // format. Every string of the board passes here (virtual for tests).
-    virtual void AddOutline(Gdiplus::GraphicsPath& path, const std::wstring& text, const Gdiplus::FontFamily* family,
-                            int emSize, int x, int y);
-    // The digit family when it has a glyph for every character of text, else
-    // the text family (a price typed as "面议" must not show as boxes).
-    const Gdiplus::FontFamily* DigitFamilyFor(const std::wstring& text) const;
+    // Strings into the outline list (TextPath.cpp): centred digit text in
+    // the digit ink, and labels with their smaller suffix in either ink.
+    void AddDigitText(const CString& text, int x, int width, int y, BOOL large);
+    void AddLabelText(Ink ink, const CString& text, int x, int width, int y, int emSize);
+    void AddOutline(Ink ink, const std::wstring& text, bool digitFace, int emSize, int x, int y);
 
-    HDC m_hMemDC = nullptr;  // the memory DC of the render in progress, else null
     BLENDFUNCTION m_blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     HMODULE m_hUser32 = nullptr;
     using UpdateLayeredWindowFn = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD);
@@ -99,5 +107,15 @@ protected:
     Gdiplus::StringFormat m_format;
     Gdiplus::GraphicsPath m_textPath;
     Gdiplus::GraphicsPath m_digitPath;
+    std::vector<Outline> m_outlines;
+    Clock m_clock = &COleDateTime::GetCurrentTime;
     bool m_updateMissingReported = false;
+    int m_failures = 0;  // failed downloads since the last success or placement
+    bool m_retryPending = false;
+    DWORD m_retryDelayMs = 0;
 };
+
+// Fills the digit path, then the text path over it: where a digit-ink and a
+// text-ink string overlap, the text colour is on top.
+void FillInks(Gdiplus::Graphics& graphics, const Gdiplus::GraphicsPath& digits, const Gdiplus::GraphicsPath& text,
+              const Gdiplus::Color& digitColour, const Gdiplus::Color& textColour);

@@ -1,16 +1,15 @@
-#include "app/Globals.h"
 #include "board/BoardWindow.h"
 #include "board/ClockWeatherPlan.h"
 #include "core/Core.h"
-#include "core/StrUtil.h"
+#include "core/Globals.h"
 
 // The middle panel: date, weekday, blinking clock, weather heading and the
-// two-column weather table, rebuilt into the paths at every render. The
-// date, weekday and time come from one clock reading, and the weather from
-// one copy of the record, so that nothing on the panel disagrees with the
-// rest (at midnight, or while a download publishes a new record).
+// two-column weather table. The date, weekday and time come from one clock
+// reading, and the weather from one copy of the record, so that nothing on
+// the panel disagrees with the rest (at midnight, or while a download
+// publishes a new record).
 void BoardWindow::DrawClockWeather() {
-    const COleDateTime now = COleDateTime::GetCurrentTime();
+    const COleDateTime now = m_clock();
     clockweather::Inputs in;
     in.margin = m_margin;
     in.xLeft = m_xLeftDivider;
@@ -21,15 +20,15 @@ void BoardWindow::DrawClockWeather() {
     in.sizeSmall = g_textSizeSmall;
     in.date = now.Format("%Y-%m-%d");
     in.time = now.Format("%H:%M");
-    in.weekday = g_core ? g_core->getWeekStr(now) : strutil::WeekdayText(now.GetDayOfWeek() - 1);
+    in.weekday = g_core->getWeekStr(now);
     in.record = g_weatherRecord.Get();
 
     for (const clockweather::Item& item : clockweather::PlanPanel(in)) {
         if (item.digitText) {
             AddDigitText(item.text, item.x, item.width, item.y, TRUE);
         } else {
-            Gdiplus::GraphicsPath& path = item.path == clockweather::Path::Digit ? m_digitPath : m_textPath;
-            AddLabelText(path, item.text, item.x, item.width, item.y, item.emSize);
+            AddLabelText(item.path == clockweather::Path::Digit ? Ink::Digit : Ink::Text, item.text, item.x, item.width,
+                         item.y, item.emSize);
         }
     }
 }

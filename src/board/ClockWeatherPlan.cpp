@@ -1,11 +1,13 @@
 #include "board/ClockWeatherPlan.h"
 
+#include "board/Layout.h"
 #include "core/StrUtil.h"
 
 namespace clockweather {
 namespace {
 
-int Trunc(double value) { return static_cast<int>(value); }
+using layout::Scale;
+using layout::Trunc;
 
 const char kNextDay[] = "nextday";
 
@@ -14,9 +16,9 @@ const char kNextDay[] = "nextday";
 Rows ComputeRows(int margin, int yPanelRule) {
     const double u = margin;
     Rows r;
-    r.date = Trunc(u * 2.5);
-    r.weekday = Trunc(u * 4.5);
-    r.time = Trunc(u * 7.5);
+    r.date = Scale(u, 2.5f);
+    r.weekday = Scale(u, 4.5f);
+    r.time = Scale(u, 7.5f);
     r.heading = yPanelRule - margin;
     r.labels = Trunc(u * 0.5 + yPanelRule);
     r.weather = r.labels + margin;
@@ -26,9 +28,9 @@ Rows ComputeRows(int margin, int yPanelRule) {
     return r;
 }
 
-int HalfWidth(int panelWidth) { return Trunc(panelWidth * 0.5); }
+int HalfWidth(int panelWidth) { return Scale(panelWidth, 0.5f); }
 
-int LabelSize(int smallSize) { return Trunc(smallSize * static_cast<double>(0.8f)); }
+int LabelSize(int smallSize) { return Scale(smallSize, 0.8f); }
 
 std::vector<Item> PlanPanel(const Inputs& in) {
     const int width = in.xRight - in.xLeft;

@@ -7,8 +7,9 @@
 
 namespace framesize {
 
-constexpr long long kMaxWidth = 8000;
-constexpr long long kMaxHeight = 3000;
+// The largest board the settings dialog accepts and a render draws.
+constexpr int kMaxWidth = 8000;
+constexpr int kMaxHeight = 3000;
 
 // Width and height of a rectangle given by its edges, free of int overflow.
 constexpr long long Extent(long long from, long long to) { return to - from; }

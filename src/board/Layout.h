@@ -3,11 +3,20 @@
 // precision and truncated toward zero (0.38f makes a 1600-pixel board's left
 // divider 607, not 608). Portable.
 #pragma once
+#include <climits>
 
 namespace layout {
 
-// trunc(value x factor), the factor widened from float to double.
-inline int Scale(double value, float factor) { return static_cast<int>(value * static_cast<double>(factor)); }
+// The board's one rounding rule: truncation toward zero, held inside int's
+// range for absurd inputs (a size the settings dialog failed to validate).
+inline int Trunc(double value) {
+    if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
+    if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+// trunc(value x factor), the single-precision factor widened to double.
+inline int Scale(double value, float factor) { return Trunc(value * static_cast<double>(factor)); }
 
 struct BoardLayout {
     int margin = 0;        // trunc(H x 0.05)
@@ -35,7 +44,7 @@ struct TextSizes {
 
 inline TextSizes ComputeTextSizes(int boardWidth) {
     TextSizes t;
-    t.large = static_cast<int>(boardWidth * static_cast<double>(0.000625f) * 60);
+    t.large = Trunc(boardWidth * static_cast<double>(0.000625f) * 60);
     t.small = Scale(t.large, 0.6f);
     t.medium = Scale(t.small, 1.2f);
     return t;

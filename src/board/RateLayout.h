@@ -34,7 +34,7 @@ inline RateTableLayout ComputeRateTableLayout(const BoardLayout& board, int boar
     const int xR = board.xRightDivider;
     const int m = board.margin;
     t.titleY = m;
-    t.headingY = static_cast<int>(board.yHeaderRule - m * static_cast<double>(1.1f));
+    t.headingY = Trunc(board.yHeaderRule - m * static_cast<double>(1.1f));
 
     t.roomTitle = Column{0, xL};
     const int c1 = Scale(xL, 0.33f);
@@ -51,10 +51,10 @@ inline RateTableLayout ComputeRateTableLayout(const BoardLayout& board, int boar
     t.fx[1] = Column{xR + q, half - q};
     t.fx[2] = Column{xR + half, boardWidth - (xR + half)};
     t.fxForeign = Column{xR, half};
-    t.fxYuan = Column{static_cast<int>(xR + rw * static_cast<double>(0.5f)), half};
+    t.fxYuan = Column{Trunc(xR + rw * static_cast<double>(0.5f)), half};
 
     t.pitch = 2 * textHeight;
-    t.firstRowY = static_cast<int>(t.pitch * static_cast<double>(1.2f) + t.headingY);
+    t.firstRowY = Trunc(t.pitch * static_cast<double>(1.2f) + t.headingY);
     return t;
 }
 

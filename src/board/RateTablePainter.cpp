@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/Globals.h"
+#include "core/Globals.h"
 #include "board/BoardWindow.h"
 #include "board/RateLayout.h"
 #include "core/Core.h"
@@ -28,29 +28,29 @@ CString SlotText(const char* table, int record, int field) {
 
 void BoardWindow::DrawRateTables() {
     const int small = g_textSizeSmall;
-    const int textHeight = g_core ? g_core->getTextBounds(g_fontName, small, "你好").Height : 0;
+    const int textHeight = g_core->getTextBounds(g_fontName, small, "你好").Height;
     const layout::RateTableLayout t = layout::ComputeRateTableLayout(Layout(), g_width, textHeight);
 
-    AddLabelText(m_textPath, "房价表", t.roomTitle.x, t.roomTitle.width, t.titleY, g_textSizeLarge);
-    AddLabelText(m_textPath, "兑换", t.fxTitle.x, t.fxTitle.width, t.titleY, g_textSizeLarge);
+    AddLabelText(Ink::Text, "房价表", t.roomTitle.x, t.roomTitle.width, t.titleY, g_textSizeLarge);
+    AddLabelText(Ink::Text, "兑换", t.fxTitle.x, t.fxTitle.width, t.titleY, g_textSizeLarge);
 
-    AddLabelText(m_textPath, "类别", t.room[0].x, t.room[0].width, t.headingY, small);
-    AddLabelText(m_textPath, "标准价/元", t.room[1].x, t.room[1].width, t.headingY, small);
-    AddLabelText(m_textPath, "今日价/元", t.room[2].x, t.room[2].width, t.headingY, small);
-    AddLabelText(m_textPath, "外币/100", t.fxForeign.x, t.fxForeign.width, t.headingY, small);
-    AddLabelText(m_textPath, "人民币/元", t.fxYuan.x, t.fxYuan.width, t.headingY, small);
+    AddLabelText(Ink::Text, "类别", t.room[0].x, t.room[0].width, t.headingY, small);
+    AddLabelText(Ink::Text, "标准价/元", t.room[1].x, t.room[1].width, t.headingY, small);
+    AddLabelText(Ink::Text, "今日价/元", t.room[2].x, t.room[2].width, t.headingY, small);
+    AddLabelText(Ink::Text, "外币/100", t.fxForeign.x, t.fxForeign.width, t.headingY, small);
+    AddLabelText(Ink::Text, "人民币/元", t.fxYuan.x, t.fxYuan.width, t.headingY, small);
 
     const int roomRows = RowsOf(g_roomRates, g_roomRateCount);
     for (int i = 0; i < roomRows; ++i) {
         const int y = t.RowY(i);
-        AddLabelText(m_digitPath, SlotText(g_roomRates, i, 0), t.room[0].x, t.room[0].width, y, small);
+        AddLabelText(Ink::Digit, SlotText(g_roomRates, i, 0), t.room[0].x, t.room[0].width, y, small);
         AddDigitText(SlotText(g_roomRates, i, 1), t.room[1].x, t.room[1].width, y, FALSE);
         AddDigitText(SlotText(g_roomRates, i, 2), t.room[2].x, t.room[2].width, y, FALSE);
     }
     const int fxRows = RowsOf(g_exchangeRates, g_exchangeRateCount);
     for (int j = 0; j < fxRows; ++j) {
         const int y = t.RowY(j);
-        AddLabelText(m_digitPath, SlotText(g_exchangeRates, j, 0), t.fx[0].x, t.fx[0].width, y, small);
+        AddLabelText(Ink::Digit, SlotText(g_exchangeRates, j, 0), t.fx[0].x, t.fx[0].width, y, small);
         AddDigitText(SlotText(g_exchangeRates, j, 1), t.fx[1].x, t.fx[1].width, y, FALSE);
         AddDigitText(SlotText(g_exchangeRates, j, 2), t.fx[2].x, t.fx[2].width, y, FALSE);
     }

@@ -1,27 +1,15 @@
 // The render cycle: one whole picture of the board composed off-screen with
 // GDI+ and handed to the layered window with per-pixel alpha.
-#include "app/Globals.h"
 #include "board/BoardWindow.h"
 #include "board/FrameBuffer.h"
 #include "board/FrameSize.h"
 #include "core/Core.h"
+#include "core/Globals.h"
 
 namespace {
 
 // The whole board is shown at 253/255 of each pixel's own opacity.
 constexpr BYTE kBoardAlpha = 253;
-
-// Clears the board's "render in progress" DC however the composition ends.
-class MemDCScope {
-public:
-    MemDCScope(HDC& slot, HDC dc) : m_slot(slot) { m_slot = dc; }
-    MemDCScope(const MemDCScope&) = delete;
-    MemDCScope& operator=(const MemDCScope&) = delete;
-    ~MemDCScope() { m_slot = nullptr; }
-
-private:
-    HDC& m_slot;
-};
 
 }  // namespace
 
@@ -31,7 +19,7 @@ void BoardWindow::Render() {
         // Nothing could reach the screen; say so once rather than every second.
         if (!m_updateMissingReported) {
             m_updateMissingReported = true;
-            ReportUpdateMissing();
+            AfxMessageBox("UpdateLayeredWindow ERROR!", MB_OK);
         }
         return;
     }
@@ -60,42 +48,51 @@ void BoardWindow::Render() {
 }
 
 void BoardWindow::ComposeFrame(HDC dc) {
-    MemDCScope scope(m_hMemDC, dc);
     Gdiplus::Graphics graphics(dc);
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
     DrawBackground(graphics);
     DrawDividers(graphics);
-    m_textPath.Reset();
-    m_digitPath.Reset();
-    DrawPanels();
-    FillTextPaths(graphics);
+    CollectOutlines();
+    FillOutlines(graphics);
 }
 
-void BoardWindow::DrawPanels() {
+void BoardWindow::CollectOutlines() {
+    m_outlines.clear();
     DrawRateTables();
     DrawClockWeather();
 }
 
-void BoardWindow::FillTextPaths(Gdiplus::Graphics& graphics) {
-    // Digits first: where the two overlap, the text colour lies on top.
-    {
-        Gdiplus::SolidBrush digits(g_clrDigi);
-        graphics.FillPath(&digits, &m_digitPath);
+void BoardWindow::FillOutlines(Gdiplus::Graphics& graphics) {
+    m_textPath.Reset();
+    m_digitPath.Reset();
+    for (const Outline& o : m_outlines) {
+        Gdiplus::GraphicsPath& path = o.ink == Ink::Digit ? m_digitPath : m_textPath;
+        // A family that failed to load leaves its status in the path and the
+        // string out of the picture; there is nothing to report to a guest.
+        path.AddString(o.text.c_str(), static_cast<INT>(o.text.size()), FamilyOf(o), Gdiplus::FontStyleRegular,
+                       static_cast<Gdiplus::REAL>(o.emSize), Gdiplus::Rect(o.x, o.y, 0, 0), &m_format);
     }
-    Gdiplus::SolidBrush text(g_clrFont);
-    graphics.FillPath(&text, &m_textPath);
+    FillInks(graphics, m_digitPath, m_textPath, g_clrDigi, g_clrFont);
+}
+
+void FillInks(Gdiplus::Graphics& graphics, const Gdiplus::GraphicsPath& digits, const Gdiplus::GraphicsPath& text,
+              const Gdiplus::Color& digitColour, const Gdiplus::Color& textColour) {
+    {
+        Gdiplus::SolidBrush brush(digitColour);
+        graphics.FillPath(&brush, &digits);
+    }
+    Gdiplus::SolidBrush brush(textColour);
+    graphics.FillPath(&brush, &text);
 }
 
 void BoardWindow::DrawBackground(Gdiplus::Graphics& graphics) {
     // Looked up on every render, so placing or removing the picture shows
     // within a second.
-    if (g_core) {
-        const CString picture = g_appPath + "bg.jpg";
-        if (g_core->isFileExist(picture)) {
-            g_core->drawPic(graphics, 0, 0, picture);
-            return;
-        }
+    const CString picture = g_appPath + "bg.jpg";
+    if (g_core->isFileExist(picture)) {
+        g_core->drawPic(graphics, 0, 0, picture);
+        return;
     }
     Gdiplus::SolidBrush background(g_clrBg);
     graphics.FillRectangle(&background, 0.0f, 0.0f, static_cast<Gdiplus::REAL>(g_width),
@@ -122,5 +119,3 @@ void BoardWindow::KeepLayered() {
     const DWORD style = GetExStyle();
     if (!(style & WS_EX_LAYERED)) ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, static_cast<LONG_PTR>(style | WS_EX_LAYERED));
 }
-
-void BoardWindow::ReportUpdateMissing() { AfxMessageBox("UpdateLayeredWindow ERROR!", MB_OK); }

@@ -1,25 +1,21 @@
-// Text into the board's two paths. Every string is measured in the text
-// family (g_fontName), whichever family draws it, and added as outlines; the
-// render fills each path once at the end.
-#include "app/Globals.h"
+// Strings into the board's outline list. Every string is measured in the
+// text family (g_fontName), whichever family draws it.
 #include "board/BoardWindow.h"
 #include "board/TextPlacement.h"
 #include "core/Core.h"
+#include "core/Globals.h"
 
 void BoardWindow::AddDigitText(const CString& text, int x, int width, int y, BOOL large) {
-    if (!g_core) return;
     int em = large ? g_textSizeLarge : g_textSizeMedium;
     CString shown = text;
     if (textplace::TakeEnlargeMarks(shown)) em = textplace::EnlargedSize(em);
     const Gdiplus::Size bounds = g_core->getTextBounds(g_fontName, em, shown);
     const std::wstring wide = Widen(shown);
-    AddOutline(m_digitPath, wide, DigitFamilyFor(wide), em, textplace::DigitTextX(x, width, bounds.Width, m_margin),
-               textplace::DigitTextY(y, m_margin));
+    AddOutline(Ink::Digit, wide, textplace::DigitFontCovers(wide.c_str(), wide.size()), em,
+               textplace::DigitTextX(x, width, bounds.Width, m_margin), textplace::DigitTextY(y, m_margin));
 }
 
-void BoardWindow::AddLabelText(Gdiplus::GraphicsPath& path, const CString& text, int x, int width, int y,
-                               int emSize) {
-    if (!g_core) return;
+void BoardWindow::AddLabelText(Ink ink, const CString& text, int x, int width, int y, int emSize) {
     const textplace::LabelParts parts = textplace::SplitLabel(text);
     const int small = textplace::SuffixSize(emSize);
     const Gdiplus::Size mainBounds = g_core->getTextBounds(g_fontName, emSize, parts.main);
@@ -27,21 +23,14 @@ void BoardWindow::AddLabelText(Gdiplus::GraphicsPath& path, const CString& text,
     const textplace::LabelPlacement at = textplace::PlaceLabel(x, width, y, mainBounds.Width, mainBounds.Height,
                                                                suffixBounds.Width, suffixBounds.Height);
     const std::wstring main = Widen(parts.main);
-    const Gdiplus::FontFamily* mainFamily = parts.mainIsDigits ? DigitFamilyFor(main) : m_pTextFamily.get();
-    AddOutline(path, main, mainFamily, emSize, at.mainX, at.mainY);
-    if (!parts.suffix.IsEmpty()) AddOutline(path, Widen(parts.suffix), m_pTextFamily.get(), small, at.suffixX, at.suffixY);
+    // A number in front of a "^" takes the digit font when the font has
+    // every character of it (a price typed as "面议" must not show as boxes).
+    const bool digitFace = parts.mainIsDigits && textplace::DigitFontCovers(main.c_str(), main.size());
+    AddOutline(ink, main, digitFace, emSize, at.mainX, at.mainY);
+    AddOutline(ink, Widen(parts.suffix), false, small, at.suffixX, at.suffixY);
 }
 
-void BoardWindow::AddOutline(Gdiplus::GraphicsPath& path, const std::wstring& text, const Gdiplus::FontFamily* family,
-                             int emSize, int x, int y) {
-    // A family that failed to load leaves its status in the path and the
-    // string out of the picture; there is nothing to report to a guest.
-    if (text.empty() || !family) return;
-    path.AddString(text.c_str(), static_cast<INT>(text.size()), family, Gdiplus::FontStyleRegular,
-                   static_cast<Gdiplus::REAL>(emSize), Gdiplus::Rect(x, y, 0, 0), &m_format);
-}
-
-const Gdiplus::FontFamily* BoardWindow::DigitFamilyFor(const std::wstring& text) const {
-    if (textplace::DigitFontCovers(text.c_str(), text.size())) return &m_digitFamily;
-    return m_pTextFamily.get();
+void BoardWindow::AddOutline(Ink ink, const std::wstring& text, bool digitFace, int emSize, int x, int y) {
+    if (text.empty()) return;
+    m_outlines.push_back(Outline{ink, digitFace, text, emSize, x, y});
 }

@@ -1,19 +1,15 @@
 #include "board/TextPlacement.h"
 
-#include <climits>
 #include <string>
 
+#include "board/Layout.h"
 #include "core/StrUtil.h"
 
 namespace textplace {
 namespace {
 
-// Truncation toward zero, held inside int's range for absurd inputs.
-int Trunc(double value) {
-    if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
-    if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
-    return static_cast<int>(value);
-}
+using layout::Scale;
+using layout::Trunc;
 
 // Position of the first `sep` at or after `from` that stands on its own. In
 // code page 936 a byte from 0x81 to 0xFE starts a two-byte character whose
@@ -58,7 +54,7 @@ bool TakeEnlargeMarks(CString& text) { return text.Remove('*') > 0; }
 
 int EnlargedSize(int emSize) { return Trunc(emSize * 1.5); }
 
-int SuffixSize(int emSize) { return Trunc(emSize * static_cast<double>(0.6f)); }
+int SuffixSize(int emSize) { return Scale(emSize, 0.6f); }
 
 int DigitTextX(int x, int width, int measuredWidth, int margin) {
     const double centred = static_cast<double>(x) + (static_cast<double>(width) - measuredWidth) * 0.5;
@@ -78,22 +74,37 @@ LabelPlacement PlaceLabel(int x, int width, int y, int mainWidth, int mainHeight
     return p;
 }
 
+namespace {
+
+struct CodeRange {
+    unsigned long first;
+    unsigned long last;
+};
+
+// The characters HelveticaDigit.otf has glyphs for. scripts/make-digit-font.py
+// reads this table when it builds the font, so the two cannot drift apart.
+constexpr CodeRange kDigitFontCoverage[] = {
+    {0x0020, 0x007E},  // printable ASCII
+    {0x00A0, 0x00A0},  // no-break space
+    {0x00A5, 0x00A5},  // yen / yuan sign
+    {0x00B0, 0x00B1},  // degree sign, plus-minus
+    {0x00B7, 0x00B7},  // middle dot
+    {0x2212, 0x2212},  // minus sign
+};
+
+bool Covered(unsigned long c) {
+    for (const CodeRange& r : kDigitFontCoverage) {
+        if (c >= r.first && c <= r.last) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool DigitFontCovers(const wchar_t* text, std::size_t length) {
     if (!text) return true;
     for (std::size_t i = 0; i < length; ++i) {
-        const unsigned long c = static_cast<unsigned long>(text[i]);
-        if (c >= 0x20 && c <= 0x7E) continue;
-        switch (c) {
-        case 0xA0:    // no-break space
-        case 0xA5:    // yen / yuan sign
-        case 0xB0:    // degree sign
-        case 0xB1:    // plus-minus
-        case 0xB7:    // middle dot
-        case 0x2212:  // minus sign
-            continue;
-        default:
-            return false;
-        }
+        if (!Covered(static_cast<unsigned long>(text[i]))) return false;
     }
     return true;
 }

@@ -13,7 +13,7 @@ constexpr UINT kRedrawNow = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
 }  // namespace
 
 CXColourPicker::CXColourPicker() {
-    for (COLORREF& c : m_customColours) c = 0x00FFFFFF;
+    for (PaletteColour& c : m_customColours) c = 0x00FFFFFF;
     m_savedColour = ::GetSysColor(COLOR_BTNFACE);
     m_defaultColour = ::GetSysColor(COLOR_APPWORKSPACE);
 }

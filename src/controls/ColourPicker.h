@@ -4,6 +4,7 @@
 // parent (CLRN_* in ColourNotify.h, lParam the button's control id).
 #pragma once
 #include "controls/ColourNotify.h"
+#include "controls/PaletteNav.h"
 #include "framework/Afx.h"
 
 class CXColourPicker : public CButton {
@@ -20,7 +21,7 @@ public:
     void DrawItem(LPDRAWITEMSTRUCT dis) override;
 
     // This picker's 16 custom colours, as the palette last left them.
-    const COLORREF* GetCustomColours() const { return m_customColours; }
+    const PaletteColour* GetCustomColours() const { return m_customColours; }
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -35,6 +36,6 @@ private:
 
     COLORREF m_colour = 0x00FFFFFF;
     COLORREF m_savedColour = 0;
-    COLORREF m_customColours[16];
+    PaletteColour m_customColours[CUSTOM_COLOUR_COUNT];
     COLORREF m_defaultColour = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 
@@ -18,7 +19,7 @@ COLORREF EntryColour(int row, int col) { return g_palette[row * PALETTE_COLUMNS 
 
 }  // namespace
 
-ColourPopup* ColourPopup::Open(CWnd* owner, POINT pt, COLORREF initial, COLORREF* customColours) {
+ColourPopup* ColourPopup::Open(CWnd* owner, POINT pt, COLORREF initial, PaletteColour* customColours) {
     std::unique_ptr<ColourPopup> popup(new ColourPopup(owner, pt, initial, customColours));
     // A creation refused by a hook can leave a dead handle bound: ask the
     // system, not m_hWnd.
@@ -28,16 +29,12 @@ ColourPopup* ColourPopup::Open(CWnd* owner, POINT pt, COLORREF initial, COLORREF
     return popup.release();
 }
 
-ColourPopup::ColourPopup(CWnd* owner, POINT pt, COLORREF initial, COLORREF* customColours) {
+ColourPopup::ColourPopup(CWnd* owner, POINT pt, COLORREF initial, PaletteColour* customColours) {
     LoadDefaults();
     m_pOwner = owner;
     m_initialColour = m_selectedColour = initial;
     m_pCustomColours = customColours;
-    if (m_pCustomColours) {
-        for (int i = 0; i < CUSTOM_COLOUR_COUNT; ++i) {
-            g_palette[PALETTE_FIRST_CUSTOM_ENTRY + i].colour = m_pCustomColours[i];
-        }
-    }
+    if (m_pCustomColours) LoadCustomColours(g_palette, m_pCustomColours);
     // The first match wins: white is "White", never the system colour of the
     // same value; silver is "Silver", never a placeholder.
     const PaletteCell chosen = FindPaletteCell(g_palette, initial);
@@ -59,8 +56,6 @@ ColourPopup::ColourPopup(CWnd* owner, POINT pt, COLORREF initial, COLORREF* cust
 ColourPopup::~ColourPopup() = default;
 
 void ColourPopup::LoadDefaults() {
-    m_nMargin = ::GetSystemMetrics(SM_CXEDGE);
-    m_nBoxSize = PaletteBoxSize(m_nMargin);
     m_nHotRow = m_nHotCol = -1;
     m_nChosenRow = m_nChosenCol = -1;
     m_strCustomText = "自定义...";
@@ -85,12 +80,10 @@ void ColourPopup::LayOut() {
         const std::wstring caption = Widen(m_strCustomText);
         ::GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &text);
     }
-    m_layout = ComputePaletteLayout(m_nMargin, text.cx, text.cy);
+    m_layout = ComputePaletteLayout(::GetSystemMetrics(SM_CXEDGE), text.cx, text.cy);
     RECT now{};
     GetWindowRect(&now);
     m_rcWindow = RECT{now.left, now.top, now.left + m_layout.width, now.top + m_layout.height};
-    m_rcCustom = ToRect(m_layout.custom);
-    m_rcSeparator = ToRect(m_layout.separator);
     MoveWindow(m_rcWindow, TRUE);
 }
 
@@ -101,7 +94,8 @@ void ColourPopup::AddCellTips() {
     for (int row = 0; row < PALETTE_ROWS; ++row) {
         if (row == PALETTE_SEPARATOR_ROW) continue;
         if (row == PALETTE_CUSTOM_ROW) {
-            m_toolTip.AddTool(this, "Selects a custom color", &m_rcCustom, 1);
+            const RECT custom = ToRect(m_layout.custom);
+            m_toolTip.AddTool(this, "Selects a custom color", &custom, 1);
             continue;
         }
         for (int col = 0; col < PALETTE_COLUMNS; ++col) {
@@ -158,7 +152,7 @@ void ColourPopup::PaintCell(HDC dc, int row, int col) {
     if (!IsGridCell(row, col)) return;
     const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
     if (row == PALETTE_CUSTOM_ROW) {
-        RECT rc = m_rcCustom;
+        RECT rc = ToRect(m_layout.custom);
         FillSolidRect(dc, rc, face);
         if (m_nHotRow == PALETTE_CUSTOM_ROW) ::DrawEdge(dc, &rc, EDGE_RAISED, BF_RECT);
         ScopedSelect font(dc, m_font.GetSafeHandle());
@@ -171,8 +165,8 @@ void ColourPopup::PaintCell(HDC dc, int row, int col) {
         FillSolidRect(dc, cell, face);
         // A 4-pixel groove centred in the row; painted left to right the
         // pieces make one groove closed at both ends.
-        RECT band{cell.left, cell.top + m_nBoxSize / 2 - 2, CellRect(row, PALETTE_COLUMNS - 1).right,
-                  cell.bottom - m_nBoxSize / 2 + 2};
+        RECT band{cell.left, cell.top + m_layout.box / 2 - 2, CellRect(row, PALETTE_COLUMNS - 1).right,
+                  cell.bottom - m_layout.box / 2 + 2};
         UINT sides = BF_TOP | BF_BOTTOM;
         if (col == 0) sides |= BF_LEFT;
         if (col == PALETTE_COLUMNS - 1) sides |= BF_RIGHT;
@@ -185,7 +179,7 @@ void ColourPopup::PaintCell(HDC dc, int row, int col) {
     } else if (row == m_nChosenRow && col == m_nChosenCol) {
         ::DrawEdge(dc, &cell, EDGE_SUNKEN, BF_RECT);
     }
-    ::InflateRect(&cell, -(m_nMargin + 1), -(m_nMargin + 1));
+    ::InflateRect(&cell, -(m_layout.margin + 1), -(m_layout.margin + 1));
     UniqueBrush brush(::CreateSolidBrush(EntryColour(row, col)));
     UniquePen pen(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNSHADOW)));
     ScopedSelect selBrush(dc, brush.get());
@@ -271,11 +265,7 @@ void ColourPopup::Finish(UINT message) {
     m_nChosenCol = m_nHotCol;
     // Written back at every end, so colours made in the colour dialog stay
     // with the picker even when the palette is then cancelled.
-    if (m_pCustomColours) {
-        for (int i = 0; i < CUSTOM_COLOUR_COUNT; ++i) {
-            m_pCustomColours[i] = g_palette[PALETTE_FIRST_CUSTOM_ENTRY + i].colour;
-        }
-    }
+    if (m_pCustomColours) StoreCustomColours(g_palette, m_pCustomColours);
     const HWND owner = m_pOwner ? m_pOwner->GetSafeHwnd() : nullptr;
     if (owner) {
         ::SendMessageW(owner, message, m_selectedColour,
@@ -285,15 +275,17 @@ void ColourPopup::Finish(UINT message) {
 }
 
 void ColourPopup::RunColourDialog() {
+    // The dialog edits its own COLORREF copy of the custom rows.
+    PaletteColour table[CUSTOM_COLOUR_COUNT];
+    StoreCustomColours(g_palette, table);
     COLORREF custom[CUSTOM_COLOUR_COUNT];
-    for (int i = 0; i < CUSTOM_COLOUR_COUNT; ++i) {
-        custom[i] = g_palette[PALETTE_FIRST_CUSTOM_ENTRY + i].colour & 0x00FFFFFF;
-    }
+    std::transform(table, table + CUSTOM_COLOUR_COUNT, custom, [](PaletteColour c) { return c & 0x00FFFFFF; });
     CColorDialog dlg(m_initialColour, CC_FULLOPEN | CC_ANYCOLOR, this);
     dlg.m_cc.hwndOwner = m_hWnd;
     dlg.m_cc.lpCustColors = custom;
     if (dlg.DoModal() != IDOK) return;
     m_selectedColour = dlg.GetColor();
-    for (int i = 0; i < CUSTOM_COLOUR_COUNT; ++i) g_palette[PALETTE_FIRST_CUSTOM_ENTRY + i].colour = custom[i];
+    std::copy(custom, custom + CUSTOM_COLOUR_COUNT, table);
+    LoadCustomColours(g_palette, table);
     Invalidate(TRUE);
 }

@@ -14,7 +14,7 @@ public:
     // The popup reads the owner's 16 custom colours now and writes them back
     // when it ends. Returns the open popup, which deletes itself when its
     // window is destroyed, or null when the window could not be created.
-    static ColourPopup* Open(CWnd* owner, POINT pt, COLORREF initial, COLORREF* customColours);
+    static ColourPopup* Open(CWnd* owner, POINT pt, COLORREF initial, PaletteColour* customColours);
 
     ~ColourPopup() override;
     BOOL PreTranslateMessage(MSG* msg) override;
@@ -30,7 +30,7 @@ protected:
     void PostNcDestroy() override;
 
 private:
-    ColourPopup(CWnd* owner, POINT pt, COLORREF initial, COLORREF* customColours);
+    ColourPopup(CWnd* owner, POINT pt, COLORREF initial, PaletteColour* customColours);
 
     void LoadDefaults();
     void LayOut();
@@ -45,15 +45,11 @@ private:
     void RunColourDialog();
     RECT CellRect(int row, int col) const;
 
-    COLORREF* m_pCustomColours = nullptr;
-    int m_nBoxSize = PALETTE_BOX_SIZE;
-    int m_nMargin = 0;
+    PaletteColour* m_pCustomColours = nullptr;
     int m_nHotRow = -1, m_nHotCol = -1;
     int m_nChosenRow = -1, m_nChosenCol = -1;
     CString m_strCustomText;
-    RECT m_rcCustom{};
     RECT m_rcWindow{};
-    RECT m_rcSeparator{};
     CFont m_font;
     COLORREF m_initialColour = 0;
     COLORREF m_selectedColour = 0;

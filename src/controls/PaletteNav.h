@@ -87,6 +87,3 @@ void StoreCustomColours(const PaletteEntry* table, PaletteColour* colours);
 // each as 16 bits (so -1 is 0xFFFF).
 std::uint32_t PaletteCellParam(PaletteCell cell);
 
-inline bool IsPaletteColourCell(int row) {
-    return row >= 0 && row < PALETTE_ROWS && row != PALETTE_SEPARATOR_ROW && row != PALETTE_CUSTOM_ROW;
-}

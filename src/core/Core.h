@@ -68,8 +68,10 @@ private:
 
     CString m_appPath;
     // Text measuring: a 1 x 1 surface, the families and fonts asked for.
-    UniqueMemDC m_measureDC;
+    // The bitmap is declared first so that it goes last: a bitmap still
+    // selected into its DC cannot be deleted.
     UniqueBitmap m_measureBitmap;
+    UniqueMemDC m_measureDC;
     std::unique_ptr<Gdiplus::Graphics> m_measureGraphics;
     std::unique_ptr<Gdiplus::StringFormat> m_measureFormat;
     std::map<CString, std::unique_ptr<Gdiplus::FontFamily>> m_families;

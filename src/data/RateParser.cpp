@@ -9,19 +9,8 @@ constexpr int kFieldText = RATE_FIELD_SIZE - 1;  // 20 bytes of text per slot
 constexpr char kCtrlZ = '\x1a';
 
 bool IsLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
 }  // namespace
-
-const char* SkipReasonText(SkipReason reason) {
-    switch (reason) {
-    case SkipReason::Empty:
-        return "empty line";
-    case SkipReason::Comment:
-        return "comment";
-    case SkipReason::TableFull:
-        return "table full";
-    }
-    return "";
-}
 
 int KeptFieldLength(const char* text, std::size_t length) {
     if (length <= static_cast<std::size_t>(kFieldText)) return static_cast<int>(length);
@@ -35,9 +24,8 @@ int KeptFieldLength(const char* text, std::size_t length) {
     return i;
 }
 
-RateParser::RateParser(char* table, ParseReport* report) : m_table(table), m_report(report) {
+RateParser::RateParser(char* table, Observer observer) : m_table(table), m_observer(std::move(observer)) {
     std::memset(m_table, 0, RATE_BUFFER_SIZE);
-    if (m_report) *m_report = ParseReport();
 }
 
 void RateParser::Feed(const char* data, std::size_t size) {
@@ -46,23 +34,20 @@ void RateParser::Feed(const char* data, std::size_t size) {
         if (m_pendingCr) {
             m_pendingCr = false;
             if (c == '\n') {
-                ++m_offset;  // the CR
                 EndLine();
-                ++m_offset;  // the LF
                 continue;
             }
             Byte('\r');
         }
         if (c == kCtrlZ) {
-            if (m_report) m_report->endMarker = m_offset;
+            m_ctrlZ = true;
             Finish();
             return;
         }
         if (c == '\r') {
-            m_pendingCr = true;  // its offset is counted once its fate is known
+            m_pendingCr = true;
         } else if (c == '\n') {
             EndLine();
-            ++m_offset;
         } else {
             Byte(c);
         }
@@ -70,65 +55,55 @@ void RateParser::Feed(const char* data, std::size_t size) {
 }
 
 void RateParser::Byte(char c) {
-    if (m_lineLength == 0) {
-        m_lineStart = m_offset;
-        m_fields[0].offset = m_offset;
-    }
+    const unsigned char b = static_cast<unsigned char>(c);
+    const bool trail = m_trailNext && IsTrailByte(b);
+    m_trailNext = !trail && IsLeadByte(b);
     ++m_lineLength;
     if (c == ';') m_comment = true;
-    if (c == '|') {
+    if (c == '|' && !trail) {
         ++m_field;
-        if (m_field < RATE_FIELD_COUNT) m_fields[m_field].offset = m_offset + 1;
-    } else if (m_field < RATE_FIELD_COUNT) {
-        Field& f = m_fields[m_field];
-        ++f.length;
-        if (c == '\0') f.nul = true;
-        if (!f.nul) {
-            if (f.textLength < sizeof f.head) f.head[f.textLength] = c;
-            ++f.textLength;
-        }
+        return;
     }
-    ++m_offset;
+    if (m_field >= RATE_FIELD_COUNT) return;
+    ++m_note.length[m_field];
+    if (c == '\0') m_nul[m_field] = true;
+    if (m_nul[m_field]) return;
+    std::size_t& text = m_text[m_field];
+    if (text < sizeof m_head[m_field]) m_head[m_field][text] = c;
+    ++text;
 }
 
 void RateParser::EndLine() {
-    ++m_line;
-    if (m_lineLength == 0) m_lineStart = m_offset;
-    SkipReason reason = SkipReason::Empty;
-    bool skip = true;
+    ++m_note.line;
     if (m_lineLength == 0) {
-        reason = SkipReason::Empty;
+        m_note.kind = LineKind::Empty;
     } else if (m_comment) {
-        reason = SkipReason::Comment;
+        m_note.kind = LineKind::Comment;
     } else if (m_count >= MAX_RATE_ROWS) {
-        reason = SkipReason::TableFull;
+        m_note.kind = LineKind::TableFull;
     } else {
-        skip = false;
-        StoreRecord();
+        m_note.kind = LineKind::Record;
+        m_note.record = m_count;
+        char* record = m_table + m_count * RATE_RECORD_SIZE;
+        for (int k = 0; k < RATE_FIELD_COUNT; ++k) {
+            m_note.kept[k] = KeptFieldLength(m_head[k], m_text[k]);
+            // The slot's remaining bytes, the terminator included, are still zero.
+            std::memcpy(record + k * RATE_FIELD_SIZE, m_head[k], static_cast<std::size_t>(m_note.kept[k]));
+        }
+        ++m_count;
     }
-    if (skip && m_report) m_report->skipped.push_back(SkippedLine{m_line, m_lineStart, m_lineLength, reason});
-    if (m_report) m_report->lines = m_line;
+    if (m_observer) m_observer(m_note);
 
+    const int line = m_note.line;
+    m_note = LineNote();
+    m_note.line = line;
     m_lineLength = 0;
     m_comment = false;
+    m_trailNext = false;
     m_field = 0;
-    for (Field& f : m_fields) f = Field();
-}
-
-void RateParser::StoreRecord() {
-    char* record = m_table + m_count * RATE_RECORD_SIZE;
-    for (int k = 0; k < RATE_FIELD_COUNT; ++k) {
-        const Field& f = m_fields[k];
-        const int kept = KeptFieldLength(f.head, f.textLength);
-        std::memcpy(record + k * RATE_FIELD_SIZE, f.head, static_cast<std::size_t>(kept));
-        // The slot's remaining bytes, the terminator included, are still zero.
-        if (m_report && (f.nul || static_cast<std::size_t>(kept) < f.textLength)) {
-            m_report->cut.push_back(CutField{m_line, m_count, k, f.offset, f.length, kept, f.nul});
-        }
-    }
-    if (m_report) m_report->recordLines.push_back(m_line);
-    ++m_count;
-    if (m_report) m_report->count = m_count;
+    std::memset(m_head, 0, sizeof m_head);
+    std::memset(m_nul, 0, sizeof m_nul);
+    std::memset(m_text, 0, sizeof m_text);
 }
 
 int RateParser::Finish() {
@@ -143,10 +118,49 @@ int RateParser::Finish() {
     return m_count;
 }
 
-int ParseRateText(const char* data, std::size_t size, char* table, ParseReport* report) {
-    RateParser parser(table, report);
+int ParseRateText(const char* data, std::size_t size, char* table) {
+    RateParser parser(table);
     parser.Feed(data, size);
     return parser.Finish();
+}
+
+void Utf8Sniffer::Feed(const char* data, std::size_t size) {
+    static const unsigned char kMark[] = {0xEF, 0xBB, 0xBF};
+    for (std::size_t i = 0; i < size; ++i, ++m_seen) {
+        const unsigned char b = static_cast<unsigned char>(data[i]);
+        if (m_seen < 3) {
+            m_markSoFar = (m_seen == 0 || m_markSoFar) && b == kMark[m_seen];
+            if (m_seen == 2) m_bom = m_markSoFar;
+        }
+        if (!m_valid) continue;
+        if (m_need > 0) {
+            if (b < m_low || b > m_high) {
+                m_valid = false;
+                continue;
+            }
+            m_low = 0x80;
+            m_high = 0xBF;
+            --m_need;
+            continue;
+        }
+        if (b < 0x80) continue;
+        m_multibyte = true;
+        // The second byte's range rules out overlong forms, surrogates and
+        // anything past U+10FFFF.
+        if (b >= 0xC2 && b <= 0xDF) {
+            m_need = 1;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            m_need = 2;
+            if (b == 0xE0) m_low = 0xA0;
+            if (b == 0xED) m_high = 0x9F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            m_need = 3;
+            if (b == 0xF0) m_low = 0x90;
+            if (b == 0xF4) m_high = 0x8F;
+        } else {
+            m_valid = false;
+        }
+    }
 }
 
 }  // namespace rates

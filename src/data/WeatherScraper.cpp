@@ -5,34 +5,32 @@
 namespace weather {
 namespace {
 
-using strutil::Between;
+// A cut: the text strictly between the first start marker and the first end
+// marker after it. Markers of the page's markup and Chinese labels, byte for
+// byte; every cut the scraper makes is one of these.
+struct Cut {
+    const char* what;
+    const char* start;
+    const char* end;
+};
 
-// Markers of the page's markup and Chinese labels, byte for byte.
-const char kBodyStart[] = "con today";
-const char kBodyEnd[] = "id=\"ab_yjfk\">";
-const char kPlaceStart[] = "od1\":\"";
-const char kUpdateStart[] = "\"update_time\" value=\"";
-const char kQuote[] = "\"";
-const char kDayHeading[] = "白天</h1>";
-const char kNightHeading[] = "夜间</h1>";
-const char kSectionEnd[] = "curve_livezs";
-const char kWeatherStart[] = "wea\" title=\"";
-const char kTempBlockStart[] = "tem\">";
-const char kTempBlockEnd[] = "<em>";
-const char kTempStart[] = "span>";
-const char kWindBlockStart[] = "win\">";
-const char kWindBlockEnd[] = "</p>";
-const char kTitleStart[] = "title=\"";
-const char kForceStart[] = "<span ";
-const char kForceEnd[] = "span>";
-const char kSunriseStart[] = ">日出 ";
-const char kSunsetStart[] = ">日落 ";
-const char kSpanEnd[] = "</span>";
-const char kLeftLabelRegion[] = "fc_24h_internal_update_time";
-const char kRightLabelRegion[] = "<span>日落";
-const char kRegionEnd[] = "<big class";
-const char kLabelStart[] = "<h1>";
-const char kLabelEnd[] = "</h1>";
+constexpr Cut kBody{"forecast body", "con today", "id=\"ab_yjfk\">"};
+constexpr Cut kPlace{"place", "od1\":\"", "\""};
+constexpr Cut kUpdate{"publication time", "\"update_time\" value=\"", "\""};
+constexpr Cut kDay{"daytime section", "白天</h1>", "夜间</h1>"};
+constexpr Cut kDayToEnd{"daytime section (next day)", "白天</h1>", "curve_livezs"};
+constexpr Cut kNight{"night section", "夜间</h1>", "curve_livezs"};
+constexpr Cut kWeather{"description", "wea\" title=\"", "\""};
+constexpr Cut kTempBlock{"temperature block", "tem\">", "<em>"};
+constexpr Cut kTemp{"temperature", "span>", "<"};
+constexpr Cut kWindBlock{"wind block", "win\">", "</p>"};
+constexpr Cut kWindDirection{"wind direction", "title=\"", "\""};
+constexpr Cut kWindForce{"wind force", "<span ", "span>"};
+constexpr Cut kSunrise{"sunrise", ">日出 ", "</span>"};
+constexpr Cut kSunset{"sunset", ">日落 ", "</span>"};
+constexpr Cut kLeftLabelRegion{"left label region", "fc_24h_internal_update_time", "<big class"};
+constexpr Cut kRightLabelRegion{"right label region", "<span>日落", "<big class"};
+constexpr Cut kLabel{"column label", "<h1>", "</h1>"};
 
 // A value goes into a comma-separated record: a comma of its own would move
 // every later field, so it is written as the full-width comma.
@@ -49,32 +47,78 @@ CString DecodeEntities(CString text) {
     return text;
 }
 
-// The force is the text of the <span> in the wind block, "&lt;3级" or, as
-// pages also write it, a bare "<3级": everything after the element's first
-// ">" up to its closing "</", with the markup entities decoded.
-CString WindForce(const CString& block) {
-    const CString element = Between(block, kForceStart, kForceEnd);
-    const int open = element.Find('>');
-    if (open < 0) return CString();
-    CString text = element.Mid(open + 1);
-    if (text.GetLength() >= 2 && text.Right(2) == "</") text = text.Left(text.GetLength() - 2);
-    return DecodeEntities(text);
-}
+// One scrape of a page. With a trace, every cut it makes is written down
+// with the region it was made in, whether or not its markers were found.
+class Scraper {
+public:
+    explicit Scraper(std::vector<MarkerCheck>* trace) : m_trace(trace) {}
 
-CString Wind(const CString& section) {
-    const CString block = Between(section, kWindBlockStart, kWindBlockEnd);
-    return Value(WindForce(block)) + "/" + Value(Between(block, kTitleStart, kQuote));
-}
+    std::optional<CString> Record(const CString& page) {
+        CString body = Take(page, kBody, "page");
+        if (body.IsEmpty()) {
+            // Pages of today no longer end the forecast with the feedback
+            // link: the body then runs to the end of the page.
+            const int start = page.Find(kBody.start);
+            if (start >= 0 && page.Find(kBody.end, start) < 0) body = page.Mid(start + Length(kBody.start));
+        }
+        if (body.IsEmpty()) return std::nullopt;
 
-// Description, temperature and wind of a section, each followed by ",".
-CString SectionFields(const CString& section) {
-    CString out = Value(Between(section, kWeatherStart, kQuote)) + ",";
-    out += Value(Between(Between(section, kTempBlockStart, kTempBlockEnd), kTempStart, "<")) + ",";
-    out += Wind(section) + ",";
-    return out;
-}
+        CString record = Value(Take(body, kPlace, "body")) + " " + Value(Take(body, kUpdate, "body")) + " 发布,";
+        CString day = Take(body, kDay, "body");
+        const CString night = Take(body, kNight, "body");
+        const bool nextDay = day.IsEmpty();
+        if (nextDay) day = Take(body, kDayToEnd, "body");
 
-bool Has(const CString& text, const char* marker) { return !text.IsEmpty() && text.Find(marker) >= 0; }
+        record += SectionFields(day, "daytime");
+        record += Value(Take(day, kSunrise, "daytime")) + ",";
+        record += SectionFields(night, "night");
+        record += Value(Take(night, kSunset, "night"));
+        if (nextDay) {
+            record += CString(",") + kNextDayMark;
+            record += "," + Value(Take(Take(body, kLeftLabelRegion, "body"), kLabel, "left label region"));
+            record += "," + Value(Take(Take(body, kRightLabelRegion, "body"), kLabel, "right label region"));
+        }
+        return record;
+    }
+
+private:
+    static int Length(const char* text) { return CString(text).GetLength(); }
+
+    CString Take(const CString& text, const Cut& cut, const char* where) {
+        if (m_trace) {
+            const int start = text.Find(cut.start);
+            const bool end = start >= 0 && text.Find(cut.end, start + Length(cut.start)) >= 0;
+            m_trace->push_back(MarkerCheck{cut.what, where, cut.start, cut.end, start >= 0, end});
+        }
+        return strutil::Between(text, cut.start, cut.end);
+    }
+
+    // The force is the text of the <span> in the wind block, "&lt;3级" or,
+    // as pages also write it, a bare "<3级": everything after the element's
+    // first ">" up to its closing "</", with the markup entities decoded.
+    CString WindForce(const CString& block, const char* where) {
+        const CString element = Take(block, kWindForce, where);
+        const int open = element.Find('>');
+        if (open < 0) return CString();
+        CString text = element.Mid(open + 1);
+        if (text.GetLength() >= 2 && text.Right(2) == "</") text = text.Left(text.GetLength() - 2);
+        return DecodeEntities(text);
+    }
+
+    // Description, temperature and wind of a section, each followed by ",".
+    CString SectionFields(const CString& section, const char* where) {
+        const bool day = CString(where) == "daytime";
+        const CString wind = Take(section, kWindBlock, where);
+        const CString temperature = Take(section, kTempBlock, where);
+        CString out = Value(Take(section, kWeather, where)) + ",";
+        out += Value(Take(temperature, kTemp, day ? "daytime temperature" : "night temperature")) + ",";
+        const char* windWhere = day ? "daytime wind" : "night wind";
+        out += Value(WindForce(wind, windWhere)) + "/" + Value(Take(wind, kWindDirection, windWhere)) + ",";
+        return out;
+    }
+
+    std::vector<MarkerCheck>* m_trace;
+};
 
 }  // namespace
 
@@ -84,53 +128,19 @@ CString PageAddress(const CString& cityId) {
     return CString("http://") + kHost + "/weather1d/" + CityOrDefault(cityId) + ".shtml";
 }
 
-std::optional<CString> ScrapeRecord(const CString& page) {
-    const CString body = Between(page, kBodyStart, kBodyEnd);
-    if (body.IsEmpty()) return std::nullopt;
+std::optional<CString> ScrapeRecord(const CString& page) { return Scraper(nullptr).Record(page); }
 
-    CString record = Value(Between(body, kPlaceStart, kQuote)) + " " + Value(Between(body, kUpdateStart, kQuote)) +
-                     " 发布,";
-    CString day = Between(body, kDayHeading, kNightHeading);
-    const CString night = Between(body, kNightHeading, kSectionEnd);
-    const bool nextDay = day.IsEmpty();
-    if (nextDay) day = Between(body, kDayHeading, kSectionEnd);
-
-    record += SectionFields(day);
-    record += Value(Between(day, kSunriseStart, kSpanEnd)) + ",";
-    record += SectionFields(night);
-    record += Value(Between(night, kSunsetStart, kSpanEnd));
-    if (nextDay) {
-        record += CString(",") + kNextDayMark;
-        record += "," + Value(Between(Between(body, kLeftLabelRegion, kRegionEnd), kLabelStart, kLabelEnd));
-        record += "," + Value(Between(Between(body, kRightLabelRegion, kRegionEnd), kLabelStart, kLabelEnd));
-    }
-    return record;
+const char* FieldName(int index) {
+    static const char* const kNames[kRecordFields] = {
+        "published",     "day weather",       "day temperature", "day wind",      "sunrise",    "night weather",
+        "night temperature", "night wind",    "sunset",          "next-day mark", "left label", "right label",
+    };
+    return index >= 0 && index < kRecordFields ? kNames[index] : "";
 }
 
 std::vector<MarkerCheck> CheckMarkers(const CString& page) {
-    const CString body = Between(page, kBodyStart, kBodyEnd);
-    CString day = Between(body, kDayHeading, kNightHeading);
-    if (day.IsEmpty()) day = Between(body, kDayHeading, kSectionEnd);
-    const CString night = Between(body, kNightHeading, kSectionEnd);
     std::vector<MarkerCheck> checks;
-    auto check = [&](const CString& text, const char* marker, const char* where) {
-        checks.push_back(MarkerCheck{marker, where, Has(text, marker)});
-    };
-    check(page, kBodyStart, "page");
-    check(page, kBodyEnd, "page");
-    for (const char* m : {kPlaceStart, kUpdateStart, kDayHeading, kNightHeading, kSectionEnd}) check(body, m, "body");
-    for (int i = 0; i < 2; ++i) {
-        const CString& section = i == 0 ? day : night;
-        const char* where = i == 0 ? "daytime" : "night";
-        for (const char* m : {kWeatherStart, kTempBlockStart, kTempBlockEnd, kWindBlockStart}) check(section, m, where);
-        const CString wind = Between(section, kWindBlockStart, kWindBlockEnd);
-        check(wind, kForceStart, i == 0 ? "daytime wind" : "night wind");
-        check(wind, kTitleStart, i == 0 ? "daytime wind" : "night wind");
-    }
-    check(day, kSunriseStart, "daytime");
-    check(night, kSunsetStart, "night");
-    check(body, kLeftLabelRegion, "body");
-    check(body, kRightLabelRegion, "body");
+    Scraper(&checks).Record(page);
     return checks;
 }
 

@@ -21,6 +21,7 @@ namespace weather {
 constexpr char kHost[] = "www.weather.com.cn";
 constexpr char kDefaultCity[] = "101020100";
 constexpr char kNextDayMark[] = "nextday";
+constexpr int kRecordFields = 12;
 
 // The configured city id, or the default one when it is empty.
 CString CityOrDefault(const CString& configured);
@@ -28,14 +29,23 @@ CString CityOrDefault(const CString& configured);
 CString PageAddress(const CString& cityId);
 
 // The record of a page, or nothing when the page holds no forecast body.
+// The body runs from its start marker to its end marker, or to the end of
+// the page when a page no longer carries the end marker.
 std::optional<CString> ScrapeRecord(const CString& page);
 
-// Which of the markers the scraper relies on occur where it looks for them,
-// for whoever has to find out why the board shows no weather.
+// "published", "day weather", ... : what field `index` of a record holds.
+const char* FieldName(int index);
+
+// Every cut the scraper makes, checked on a page for whoever has to find out
+// why the board shows no weather: whether the start marker occurs where the
+// scraper looks, and the end marker after it.
 struct MarkerCheck {
-    const char* marker;  // as searched, code page 936
-    const char* where;   // "page", "body", "daytime", "night" or the wind block of either
-    bool found;
+    const char* what;   // the value or region the cut gives
+    const char* where;  // "page", "body", "daytime", "night", or a block of either
+    const char* start;  // the markers, code page 936
+    const char* end;
+    bool startFound;
+    bool endFound;
 };
 std::vector<MarkerCheck> CheckMarkers(const CString& page);
 

@@ -1,11 +1,12 @@
 #include "data/WeatherThread.h"
 
 #include <algorithm>
+#include <iterator>
 #include <mutex>
 #include <new>
 #include <vector>
 
-#include "app/Globals.h"
+#include "core/Globals.h"
 #include "core/Core.h"
 #include "data/HttpBody.h"
 #include "data/WeatherScraper.h"
@@ -23,7 +24,11 @@ const char kUserAgentHeader[] = "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; 
 struct DownloadRegistry {
     std::mutex mutex;
     unsigned generation = 0;
-    std::vector<UniqueKernelHandle> workers;   // to wait for; pruned as they end
+    struct Worker {
+        UniqueKernelHandle thread;
+        HWND board = nullptr;
+    };
+    std::vector<Worker> workers;               // to wait for; pruned as they end
     std::vector<CInternetSession*> sessions;  // open right now, owned by their workers
 };
 
@@ -72,12 +77,12 @@ BOOL StartWeatherDownload(HWND board) {
     // Suspended until it is listed, so that a stop can never miss it.
     if (!thread->CreateThread(CREATE_SUSPENDED)) return FALSE;
     reg.workers.erase(std::remove_if(reg.workers.begin(), reg.workers.end(),
-                                     [](const UniqueKernelHandle& h) { return Ended(h.get()); }),
+                                     [](const DownloadRegistry::Worker& w) { return Ended(w.thread.get()); }),
                       reg.workers.end());
     HANDLE waitable = nullptr;
     if (::DuplicateHandle(::GetCurrentProcess(), thread->ThreadHandle(), ::GetCurrentProcess(), &waitable,
                           SYNCHRONIZE, FALSE, 0)) {
-        reg.workers.emplace_back(waitable);
+        reg.workers.push_back(DownloadRegistry::Worker{UniqueKernelHandle(waitable), board});
     }
     // From here the worker owns both objects and deletes them when it ends.
     thread->ResumeThread();
@@ -97,10 +102,14 @@ UINT WeatherThread::WeatherThreadProc(LPVOID p) {
 BOOL WeatherThread::RunFetch(WeatherThreadParam* param) {
     m_hBoard = param->hBoard;
     if (!OpenSession()) {
-        IfCurrent(m_generation, [&] { ::PostMessageW(m_hBoard, WM_WEATHER_DONE, 0, -1); });
+        IfCurrent(m_generation, [&] {
+            ::PostMessageW(m_hBoard, WM_WEATHER_DONE, 0, -1);
+            ::PostMessageW(m_hBoard, WM_WEATHER_RESULT, FALSE, 0);
+        });
         return FALSE;
     }
-    UpdateWeather();
+    const BOOL published = UpdateWeather() == 0;
+    IfCurrent(m_generation, [&] { ::PostMessageW(m_hBoard, WM_WEATHER_RESULT, published, 0); });
     return TRUE;
 }
 
@@ -130,6 +139,7 @@ BOOL WeatherThread::OpenSession() {
 
 CString WeatherThread::HttpGet(const char* url) {
     m_lastStatus = 0;
+    m_lastError = 0;
     if (!m_pSession) return CString();
     try {
         DWORD service = 0;
@@ -166,9 +176,10 @@ CString WeatherThread::HttpGet(const char* url) {
         }
         CloseRequest();
         return body;
-    } catch (const CInternetException&) {
+    } catch (const CInternetException& e) {
         // Unreachable host, time-out, refused or dropped connection, or an
         // abort at shutdown: the download simply gives nothing.
+        m_lastError = e.m_dwError;
         CloseRequest();
         return CString();
     }
@@ -240,7 +251,7 @@ int WeatherThread::UpdateWeather() {
 
 void StopAllWeatherDownloads(DWORD timeoutMs) {
     DownloadRegistry& reg = Registry();
-    std::vector<UniqueKernelHandle> workers;
+    std::vector<DownloadRegistry::Worker> workers;
     {
         std::lock_guard<std::mutex> lock(reg.mutex);
         ++reg.generation;
@@ -248,22 +259,29 @@ void StopAllWeatherDownloads(DWORD timeoutMs) {
         workers.swap(reg.workers);
     }
     const DWORD start = ::GetTickCount();
-    for (const UniqueKernelHandle& h : workers) {
+    for (const DownloadRegistry::Worker& w : workers) {
         const DWORD spent = ::GetTickCount() - start;
-        ::WaitForSingleObject(h.get(), spent < timeoutMs ? timeoutMs - spent : 0);
+        ::WaitForSingleObject(w.thread.get(), spent < timeoutMs ? timeoutMs - spent : 0);
     }
     // A worker still blocked in the network (WinINet does not always give
     // up a call when its handles close) stays listed; it will not touch
     // anything of the program again.
     std::lock_guard<std::mutex> lock(reg.mutex);
-    for (UniqueKernelHandle& h : workers) {
-        if (!Ended(h.get())) reg.workers.push_back(std::move(h));
+    for (DownloadRegistry::Worker& w : workers) {
+        if (!Ended(w.thread.get())) reg.workers.push_back(std::move(w));
     }
 }
 
-int RunningWeatherDownloads() {
+int RunningWeatherDownloads(HWND board) {
     DownloadRegistry& reg = Registry();
     std::lock_guard<std::mutex> lock(reg.mutex);
-    return static_cast<int>(std::count_if(reg.workers.begin(), reg.workers.end(),
-                                          [](const UniqueKernelHandle& h) { return !Ended(h.get()); }));
+    return static_cast<int>(std::count_if(reg.workers.begin(), reg.workers.end(), [&](const DownloadRegistry::Worker& w) {
+        return (!board || w.board == board) && !Ended(w.thread.get());
+    }));
+}
+
+DWORD WeatherRetryDelayMs(int failures) {
+    static const DWORD kMinutes[] = {1, 2, 5, 10, 30};
+    if (failures < 1 || failures > static_cast<int>(std::size(kMinutes))) return 0;
+    return kMinutes[failures - 1] * 60 * 1000;
 }

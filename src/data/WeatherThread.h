@@ -40,7 +40,7 @@ public:
     BOOL OpenSession();
     // The response body as raw bytes (LF made CR LF, each read cut at a NUL),
     // or empty on any failure. LastStatus() then tells the HTTP status, or 0
-    // when none was received.
+    // when none was received, and LastError() the WinINet error, if any.
     CString HttpGet(const char* url);
     BOOL CloseRequest();
     BOOL CloseAll();
@@ -48,6 +48,8 @@ public:
     int UpdateWeather();
 
     DWORD LastStatus() const { return m_lastStatus; }
+    DWORD LastError() const { return m_lastError; }
+    CInternetSession* Session() const { return m_pSession.get(); }
 
 private:
     std::unique_ptr<CInternetSession> m_pSession;
@@ -55,6 +57,7 @@ private:
     std::unique_ptr<CHttpFile> m_pFile;
     HWND m_hBoard = nullptr;
     DWORD m_lastStatus = 0;
+    DWORD m_lastError = 0;
     unsigned m_generation = 0;  // the stop generation this download belongs to
 
     friend BOOL StartWeatherDownload(HWND board);
@@ -71,5 +74,10 @@ BOOL StartWeatherDownload(HWND board);
 // runs out.
 void StopAllWeatherDownloads(DWORD timeoutMs);
 
-// Workers started and not yet ended (for tests and diagnostics).
-int RunningWeatherDownloads();
+// Workers started and not yet ended, for the board or for all boards.
+int RunningWeatherDownloads(HWND board = nullptr);
+
+// After a failed download the board tries again after 1, 2, 5, 10 and 30
+// minutes, then waits for its hourly download. The delay before retry
+// number `failures` (1 for the first), or 0 when the retries are used up.
+DWORD WeatherRetryDelayMs(int failures);

@@ -17,10 +17,21 @@ CString Narrow(const wchar_t* text, int length) {
     if (!text) return CString();
     if (length < 0) length = static_cast<int>(wcslen(text));
     if (length == 0) return CString();
-    int n = WideCharToMultiByte(kTextCodePage, 0, text, length, nullptr, 0, nullptr, nullptr);
+    // Code page 936 has nothing beyond the BMP: a surrogate pair is one
+    // character it lacks, one "?", not one for each half.
+    std::wstring single;
+    single.reserve(static_cast<size_t>(length));
+    for (int i = 0; i < length; ++i) {
+        const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
+                          text[i + 1] <= 0xDFFF;
+        single += pair ? L'?' : text[i];
+        i += pair ? 1 : 0;
+    }
+    const int count = static_cast<int>(single.size());
+    int n = WideCharToMultiByte(kTextCodePage, 0, single.data(), count, nullptr, 0, nullptr, nullptr);
     if (n <= 0) return CString();
     std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(kTextCodePage, 0, text, length, &out[0], n, nullptr, nullptr);
+    WideCharToMultiByte(kTextCodePage, 0, single.data(), count, &out[0], n, nullptr, nullptr);
     return CString(std::move(out));
 }
 

@@ -1,42 +1,127 @@
-// Layout and text-size figures, exactly as the single-precision rule gives them.
+// The board's figures for worked examples, exactly as the single-precision
+// rule gives them: 0.38f is 0.37999999..., so a 1600-pixel board has its left
+// divider at 607, and every product is truncated toward zero, never rounded.
 #include <gtest/gtest.h>
 
-#include "board/Layout.h"
+#include <climits>
 
-TEST(BoardLayout, FiguresForCommonBoards) {
-    auto a = layout::ComputeBoardLayout(1600, 900);
-    EXPECT_EQ(a.margin, 45);
-    EXPECT_EQ(a.xLeftDivider, 607);  // 0.38f is 0.37999999..., not 608
-    EXPECT_EQ(a.xRightDivider, 1119);
-    EXPECT_EQ(a.yHeaderRule, 197);
-    EXPECT_EQ(a.yPanelRule, 558);
-    auto b = layout::ComputeBoardLayout(1920, 1080);
-    EXPECT_EQ(b.margin, 54);
-    EXPECT_EQ(b.xLeftDivider, 729);
-    EXPECT_EQ(b.xRightDivider, 1343);
-    EXPECT_EQ(b.yHeaderRule, 237);
-    EXPECT_EQ(b.yPanelRule, 669);
-    auto z = layout::ComputeBoardLayout(0, -10);
-    EXPECT_EQ(z.xLeftDivider, 0);
-    EXPECT_EQ(z.margin, 0);  // trunc(-0.5) toward zero
+#include "app/BoardPlacement.h"
+#include "board/ClockWeatherPlan.h"
+#include "board/FrameSize.h"
+#include "board/RateLayout.h"
+#include "board/TextPlacement.h"
+
+TEST(Layout, BoardTextSizesAndPlacement) {
+    struct Row { int w, h, margin, left, right, header, panel, large, small, medium; };
+    for (const Row& r : {Row{1600, 900, 45, 607, 1119, 197, 558, 59, 35, 42},
+                         Row{1920, 1080, 54, 729, 1343, 237, 669, 71, 42, 50},
+                         Row{768, 432, 21, 291, 537, 95, 267, 28, 16, 19},
+                         Row{100, 100, 5, 37, 69, 21, 62, 3, 1, 1}}) {
+        const layout::BoardLayout b = layout::ComputeBoardLayout(r.w, r.h);
+        EXPECT_EQ((std::vector<int>{b.margin, b.xLeftDivider, b.xRightDivider, b.yHeaderRule, b.yPanelRule}),
+                  (std::vector<int>{r.margin, r.left, r.right, r.header, r.panel})) << r.w;
+        const layout::TextSizes t = layout::ComputeTextSizes(r.w);
+        EXPECT_EQ((std::vector<int>{t.large, t.small, t.medium}), (std::vector<int>{r.large, r.small, r.medium})) << r.w;
+    }
+    int left = 0, top = 0;
+    layout::DefaultBoardOrigin(1920, 1080, &left, &top);
+    EXPECT_EQ(std::make_pair(left, top), std::make_pair(1152, 32));
+    layout::DefaultBoardOrigin(1280, 1000, &left, &top);
+    EXPECT_EQ(std::make_pair(left, top), std::make_pair(768, 29));  // 29.99999933, not 30
+
+    // A size that failed validation still reaches the board: nothing overflows.
+    const placement::Rect huge = placement::SecondScreenRect(1920, INT_MAX, INT_MAX);
+    EXPECT_EQ(std::make_pair(huge.right, huge.bottom), std::make_pair(INT_MAX, INT_MAX));
+    const placement::Rect low = placement::BoardRectAt(-100, -100, INT_MIN, -30);
+    EXPECT_EQ(std::make_pair(low.right, low.bottom), std::make_pair(INT_MIN, -130));
+    EXPECT_TRUE(framesize::Drawable(8000, 3000));
+    EXPECT_FALSE(framesize::Drawable(8001, 10));
+    EXPECT_FALSE(framesize::Drawable(framesize::Extent(INT_MIN, INT_MAX), 10));
+    EXPECT_FALSE(framesize::Drawable(1600, 0));
 }
 
-TEST(TextSizes, TruncateWithSinglePrecisionFactors) {
-    struct Row { int width, large, small, medium; };
-    for (Row r : {Row{1600, 59, 35, 42}, Row{1920, 71, 42, 50}, Row{800, 29, 17, 20}, Row{100, 3, 1, 1}}) {
-        auto t = layout::ComputeTextSizes(r.width);
-        EXPECT_EQ(t.large, r.large) << r.width;
-        EXPECT_EQ(t.small, r.small) << r.width;
-        EXPECT_EQ(t.medium, r.medium) << r.width;
+TEST(Layout, RateTables) {
+    struct Col { int left, right; };
+    struct Row {
+        int w, h, textHeight, headingY, firstRowY, pitch;
+        Col room[3], fx[3], foreign, yuan;
+    };
+    const Row rows[] = {
+        {1600, 900, 41, 147, 245, 82, {{0, 200}, {200, 400}, {400, 607}}, {{1119, 1253}, {1253, 1359}, {1359, 1600}},
+         {1119, 1359}, {1359, 1599}},
+        {1920, 1080, 50, 177, 297, 100, {{0, 240}, {240, 481}, {481, 729}}, {{1343, 1504}, {1504, 1631}, {1631, 1920}},
+         {1343, 1631}, {1631, 1919}},
+        {768, 432, 17, 71, 111, 34, {{0, 96}, {96, 192}, {192, 291}}, {{537, 601}, {601, 652}, {652, 768}},
+         {537, 652}, {652, 767}},
+    };
+    auto same = [](const layout::Column& c, const Col& e) { return c.x == e.left && c.x + c.width == e.right; };
+    for (const Row& r : rows) {
+        const auto t = layout::ComputeRateTableLayout(layout::ComputeBoardLayout(r.w, r.h), r.w, r.textHeight);
+        EXPECT_EQ((std::vector<int>{t.headingY, t.firstRowY, t.pitch, t.RowY(4)}),
+                  (std::vector<int>{r.headingY, r.firstRowY, r.pitch, r.firstRowY + 4 * r.pitch})) << r.w;
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_TRUE(same(t.room[k], r.room[k])) << r.w << " room column " << k;
+            EXPECT_TRUE(same(t.fx[k], r.fx[k])) << r.w << " exchange column " << k;
+        }
+        EXPECT_TRUE(same(t.fxForeign, r.foreign) && same(t.fxYuan, r.yuan)) << r.w;
     }
 }
 
-TEST(DefaultBoardOrigin, SixtyPercentAcrossThreeDown) {
-    int left = 0, top = 0;
-    layout::DefaultBoardOrigin(1920, 1080, &left, &top);
-    EXPECT_EQ(left, 1152);
-    EXPECT_EQ(top, 32);
-    layout::DefaultBoardOrigin(1280, 1000, &left, &top);
-    EXPECT_EQ(left, 768);
-    EXPECT_EQ(top, 29);  // not 30
+TEST(Layout, ClockAndWeatherRows) {
+    struct Row { int margin, panelRule, date, weekday, time, heading, labels, weather, temperature, wind, sun; };
+    for (const Row& r : {Row{54, 669, 135, 243, 405, 615, 696, 750, 814, 878, 942},
+                         Row{45, 558, 112, 202, 337, 513, 580, 625, 679, 733, 787},
+                         Row{21, 267, 52, 94, 157, 246, 277, 298, 323, 348, 373}}) {
+        const clockweather::Rows w = clockweather::ComputeRows(r.margin, r.panelRule);
+        EXPECT_EQ((std::vector<int>{w.date, w.weekday, w.time, w.heading, w.labels, w.weather, w.temperature, w.wind,
+                                    w.sun}),
+                  (std::vector<int>{r.date, r.weekday, r.time, r.heading, r.labels, r.weather, r.temperature, r.wind,
+                                    r.sun}))
+            << r.margin;
+    }
+    EXPECT_EQ(clockweather::HalfWidth(1343 - 729), 307);
+    EXPECT_EQ(clockweather::LabelSize(42), 33);  // 33.6000001
+    EXPECT_EQ(clockweather::LabelSize(5), 4);
+}
+
+TEST(Layout, TextPlacement) {
+    // Digit text: centred on its measured width, nudged by the margin.
+    EXPECT_EQ(textplace::DigitTextX(607, 512, 100, 45), 803);  // 607 + 206 - 9.0000001
+    EXPECT_EQ(textplace::DigitTextX(0, 50, 150, 45), -59);     // toward zero, not -60
+    EXPECT_EQ(textplace::DigitTextX(INT_MAX, INT_MAX, 0, 0), INT_MAX);
+    EXPECT_EQ(textplace::DigitTextY(405, 45), 398);            // 405 - 6.7500003
+    EXPECT_EQ(textplace::DigitTextY(0, 45), -6);
+    // A label and its suffix centred as one unit, sharing the bottom edge.
+    const textplace::LabelPlacement p = textplace::PlaceLabel(45, 517, 240, 108, 36, 38, 22);
+    EXPECT_EQ((std::vector<int>{p.mainX, p.mainY, p.suffixX, p.suffixY}), (std::vector<int>{230, 240, 344, 254}));
+    const textplace::LabelPlacement wide = textplace::PlaceLabel(100, 20, 0, 50, 10, 11, 6);
+    EXPECT_EQ(std::make_pair(wide.mainX, wide.suffixX), std::make_pair(79, 132));
+    EXPECT_EQ(textplace::SuffixSize(42), 25);   // 25.2000001
+    EXPECT_EQ(textplace::SuffixSize(5), 3);     // 0.6f is a little above 0.6
+    EXPECT_EQ(textplace::EnlargedSize(59), 88);
+    EXPECT_EQ(textplace::EnlargedSize(-3), -4);
+}
+
+TEST(Layout, LabelSplittingAndDigitFont) {
+    struct Row { const char* text; const char* main; const char* suffix; bool digits; };
+    for (const Row& r : {Row{"标准价/元", "标准价", "/元", false}, Row{"A/B/C", "A", "/B", false},
+                         Row{"豪华间/", "豪华间", "", false}, Row{"25^℃", "25", " ℃", true},
+                         Row{"12/15^℃", "12/15", " ℃", true}, Row{"1^2^3", "1", " 2", true},
+                         // 0x81 0x5E is one character whose second byte is "^".
+                         Row{"\x81\x5E\xB7\xBF", "\x81\x5E\xB7\xBF", "", false},
+                         Row{"\x81\x5E" "9^\x81\x5E", "\x81\x5E" "9", " \x81\x5E", true}}) {
+        const textplace::LabelParts parts = textplace::SplitLabel(r.text);
+        EXPECT_EQ(parts.main, r.main) << r.text;
+        EXPECT_EQ(parts.suffix, r.suffix) << r.text;
+        EXPECT_EQ(parts.mainIsDigits, r.digits) << r.text;
+    }
+    CString marked("*1*2**");
+    EXPECT_TRUE(textplace::TakeEnlargeMarks(marked));
+    EXPECT_EQ(marked, "12");
+
+    auto covers = [](const std::wstring& s) { return textplace::DigitFontCovers(s.c_str(), s.size()); };
+    EXPECT_TRUE(covers(L" !~0123456789.,-+/%$()-3\u00B0\u00B1\u00B7\u00A5\u00A0\u2212"));
+    for (const wchar_t* text : {L"\u9762\u8BAE", L"888\u5143", L"\u2103", L"\uFFE5", L"1\t2", L"\x7F"}) {
+        EXPECT_FALSE(covers(text)) << static_cast<unsigned>(text[0]);
+    }
 }

@@ -1,172 +1,135 @@
-// The core library under Wine: config.ini beside the program, text
-// conversion, fonts and measuring.
+// The core library and the rate files under Wine: config.ini beside the
+// program, text crossing into Windows as code page 936 whatever the system's
+// own code page, fonts, and the rate files as the board reads them.
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
+#include "app/RateFileSeed.h"
 #include "core/Core.h"
+#include "data/RateFile.h"
+#include "support/Support.h"
 
-using testsupport::ExeDir;
-using testsupport::ReadFileBytes;
-using testsupport::WriteFileBytes;
+using namespace testsupport;
 
 namespace {
 
 class ConfigTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        path = ExeDir() + L"config.ini";
-        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileW(path.c_str());
-    }
-    void TearDown() override {
-        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileW(path.c_str());
-    }
-    std::wstring path;
+    void SetUp() override { RemoveFile(path); }
+    void TearDown() override { RemoveFile(path); }
+    const std::wstring path = ExeDir() + L"config.ini";
     CCore core;
 };
 
+std::vector<std::string> Rows(const char* table, int count) {
+    std::vector<std::string> rows;
+    for (int i = 0; i < count; ++i) {
+        rows.push_back(std::string(rates::RateField(table, i, 0)) + "|" + rates::RateField(table, i, 1) + "|" +
+                       rates::RateField(table, i, 2));
+    }
+    return rows;
+}
+
 }  // namespace
 
-TEST_F(ConfigTest, MissingFileIsCreatedWithEveryDefault) {
-    core.autoFileConfig();
-    std::string ini = ReadFileBytes(path);
-    for (const char* key : {"on=1", "width=768", "height=432", "clrfont=FFFFFFFF", "clrbg=FF000080",
-                            "clrdigi=FFFFD700", "cityid=101020100"}) {
-        EXPECT_NE(ini.find(key), std::string::npos) << key << " in\n" << ini;
+TEST_F(ConfigTest, DefaultsUnreadableValuesAndSaving) {
+    WriteFileBytes(path, "[board]\r\nwidth=12px\r\nheight=\xB8\xDF\r\nclrbg=blue\r\ncityid=101010100\r\n");
+    core.autoFileConfig();  // adds the missing keys only
+    const std::string ini = ReadFileBytes(path);
+    for (const char* line : {"width=12px", "on=1", "clrfont=FFFFFFFF", "clrdigi=FFFFD700", "cityid=101010100"}) {
+        EXPECT_NE(ini.find(line), std::string::npos) << line << " in\n" << ini;
     }
+    // What cannot be read gives the key's default, not 0 or black.
     EXPECT_EQ(core.getConfigInt("width"), 768);
     EXPECT_EQ(core.getConfigInt("height"), 432);
-    EXPECT_TRUE(core.getConfigB("on"));
     EXPECT_EQ(core.getConfigClr("clrbg").GetValue(), 0xFF000080u);
-    EXPECT_EQ(core.getConfigStr("cityid"), "101020100");
-}
+    EXPECT_TRUE(core.getConfigB("on"));
 
-TEST_F(ConfigTest, PresentKeysAreNeverTouchedAndMissingOnesAdded) {
-    WriteFileBytes(path, "[board]\r\nwidth=1600\r\ncityid=101010100\r\n");
-    core.autoFileConfig();
-    EXPECT_EQ(core.getConfigInt("width"), 1600);
-    EXPECT_EQ(core.getConfigStr("cityid"), "101010100");
-    EXPECT_EQ(core.getConfigInt("height"), 432);
-    EXPECT_NE(ReadFileBytes(path).find("height=432"), std::string::npos);
-}
-
-TEST_F(ConfigTest, SavedValuesReadBackAndHandEditedCitySurvives) {
-    core.autoFileConfig();
-    ::WritePrivateProfileStringW(L"board", L"cityid", L"101280101", path.c_str());
     core.saveConfigInt("width", 1920);
-    core.saveConfigInt("height", -5);
     core.saveConfigB("on", FALSE);
     core.saveConfigClr("clrfont", Gdiplus::Color(0xFF123456));
     EXPECT_EQ(core.getConfigInt("width"), 1920);
-    EXPECT_EQ(core.getConfigInt("height"), -5);
     EXPECT_FALSE(core.getConfigB("on"));
-    EXPECT_EQ(core.getConfigClr("clrfont").GetValue(), 0xFF123456u);
-    EXPECT_EQ(core.getConfigStr("cityid"), "101280101");
-}
+    EXPECT_NE(ReadFileBytes(path).find("clrfont=FF123456"), std::string::npos);
+    EXPECT_EQ(core.getConfigStr("cityid"), "101010100") << "the hand-set city survives";
 
-TEST_F(ConfigTest, GarbageValuesReadAsTheKeysDefaults) {
-    WriteFileBytes(path,
-                   "[board]\r\nwidth=12px\r\nheight=\xB8\xDF\r\non=yes\r\nclrbg=blue\r\n"
-                   "clrfont=\r\nclrdigi=FFFFD7000000\r\n");
-    EXPECT_EQ(core.getConfigInt("width"), 768);
-    EXPECT_EQ(core.getConfigInt("height"), 432);
-    EXPECT_TRUE(core.getConfigB("on"));
-    EXPECT_EQ(core.getConfigClr("clrbg").GetValue(), 0xFF000080u);
-    EXPECT_EQ(core.getConfigClr("clrfont").GetValue(), 0xFFFFFFFFu);
-    EXPECT_EQ(core.getConfigClr("clrdigi").GetValue(), 0xFFFFD700u);
-    // A file of random bytes does not upset anything either.
-    std::string noise;
-    for (int i = 0; i < 4096; ++i) noise += static_cast<char>((i * 7919 + 13) & 0xFF);
-    WriteFileBytes(path, noise);
-    EXPECT_EQ(core.getConfigInt("width"), 768);
-}
-
-TEST_F(ConfigTest, UnwritableFileKeepsItsValuesWithoutFailing) {
-    core.autoFileConfig();
-    core.saveConfigInt("width", 1000);
-    // Read-only: saving must not fail loudly (as root under Wine the write
-    // may even go through, so only survival is checked here).
-    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    core.saveConfigInt("height", 500);
-    core.autoFileConfig();
-    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    // Held open by another program without sharing: the save cannot reach
-    // the file, and the stored value stays as it was.
+    // Held open by another program: the save does not reach the file and
+    // does not fail either.
     HANDLE held = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     core.saveConfigInt("width", 2000);
     ::CloseHandle(held);
-    EXPECT_EQ(core.getConfigInt("width"), 1000);
+    EXPECT_EQ(core.getConfigInt("width"), 1920);
 }
 
-TEST(CoreText, Utf8BecomesCodePage936AndBadBytesDoNotCutTheRest) {
+TEST(Core, TextFontsAndFiles) {
     CCore core;
-    CString text("\xE5\xA4\xA9\xE6\xB0\x94 28\xC2\xB0" "C");  // "天气 28°C" in UTF-8
-    core.UTF8_ANSI(text);
-    EXPECT_EQ(text, "天气 28°C");
-    CString invalid("ab\xFF\xFE" "cd\xE5\xA4");  // stray bytes, truncated sequence at the end
-    core.UTF8_ANSI(invalid);
-    ASSERT_GE(invalid.GetLength(), 4);
-    EXPECT_EQ(invalid.Left(2), "ab");
-    EXPECT_NE(invalid.Find("cd"), -1);
-    CString emoji("x\xF0\x9F\x98\x80y");  // U+1F600 has no GBK form
-    core.UTF8_ANSI(emoji);
-    EXPECT_EQ(emoji.Left(1), "x");
-    EXPECT_EQ(emoji.Right(1), "y");
-    CString empty;
-    core.UTF8_ANSI(empty);
-    EXPECT_TRUE(empty.IsEmpty());
-}
+    CString page("\xE5\xA4\xA9\xE6\xB0\x94 28\xC2\xB0" "C x\xF0\x9F\x98\x80y");  // "天气 28°C x😀y" in UTF-8
+    core.UTF8_ANSI(page);
+    EXPECT_EQ(page, "天气 28°C x?y") << "code page 936, and \"?\" for what it lacks";
+    EXPECT_EQ(Widen(CString("房价")), L"\u623F\u4EF7");
+    EXPECT_EQ(Narrow(L"\u623F\u4EF7"), "房价");
 
-TEST(CoreText, BoundsArePositiveStableAndCountLeadingBlanks) {
-    CCore core;
-    Gdiplus::Size a = core.getTextBounds("黑体", 35, "你好");
-    Gdiplus::Size b = core.getTextBounds("黑体", 35, "你好");
-    EXPECT_GT(a.Width, 60);
-    EXPECT_LT(a.Width, 100);
-    EXPECT_GT(a.Height, 30);
-    EXPECT_LT(a.Height, 60);
-    EXPECT_EQ(a.Width, b.Width);
-    EXPECT_EQ(a.Height, b.Height);
-    Gdiplus::Size wider = core.getTextBounds("黑体", 70, "你好");
-    EXPECT_GT(wider.Width, a.Width * 3 / 2);
-    EXPECT_GT(core.getTextBounds("黑体", 35, " 1").Width, core.getTextBounds("黑体", 35, "1").Width);
-    Gdiplus::Size none = core.getTextBounds("黑体", 35, "");
-    EXPECT_EQ(none.Width, 0);
-    EXPECT_EQ(none.Height, 0);
-}
-
-TEST(CoreFonts, MissingFamilyFallsBackToAnInstalledOne) {
-    CCore core;
-    auto family = core.createFontFamily("No Such Family 12345");
-    ASSERT_TRUE(family);
-    EXPECT_TRUE(family->IsAvailable());
-    // Measuring in a missing family still gives real sizes, not 0 x 0.
-    EXPECT_GT(core.getTextBounds("No Such Family 12345", 35, "你好").Width, 30);
-}
-
-TEST(CoreFonts, DigitFontLoadsFromTheProgramsFolder) {
-    CCore core;
-    Gdiplus::FontFamily family;
-    ASSERT_TRUE(core.initFontFamily("HelveticaDigit.otf", &family));
+    const Gdiplus::Size text = core.getTextBounds("黑体", 35, "你好");
+    EXPECT_TRUE(text.Width > 60 && text.Width < 100 && text.Height > 30 && text.Height < 60)
+        << text.Width << " x " << text.Height;
+    EXPECT_GT(core.getTextBounds("No Such Family", 35, "你好").Width, 30) << "a missing family falls back";
+    Gdiplus::FontFamily digits;
+    ASSERT_TRUE(core.initFontFamily("HelveticaDigit.otf", &digits));
     WCHAR name[LF_FACESIZE] = {};
-    family.GetFamilyName(name);
+    digits.GetFamilyName(name);
     EXPECT_STREQ(name, L"HelveticaDigit");
-    Gdiplus::FontFamily missing;
-    EXPECT_FALSE(core.initFontFamily("NoSuchFont.otf", &missing));
+    EXPECT_EQ(core.getWeekStr(CTime(2026, 12, 7, 12, 0, 0)), "星期一");
+
+    // A picture drawn is not kept open: the operator can replace it at once.
+    const std::wstring picture = ExeDir() + L"core-test.png";
+    {
+        Gdiplus::Bitmap bitmap(4, 4, PixelFormat32bppARGB);
+        CLSID png{};
+        CLSIDFromString(L"{557CF406-1A04-11D3-9A73-0000F81EF32E}", &png);
+        ASSERT_EQ(bitmap.Save(picture.c_str(), &png, nullptr), Gdiplus::Ok);
+    }
+    Gdiplus::Bitmap target(8, 8, PixelFormat32bppARGB);
+    Gdiplus::Graphics graphics(&target);
+    core.drawPic(graphics, 0, 0, Narrow(picture));
+    EXPECT_TRUE(::DeleteFileW(picture.c_str()));
 }
 
-TEST(CoreMisc, WeekdayColoursAndFiles) {
-    CCore core;
-    EXPECT_EQ(core.getWeekStr(CTime(2026, 12, 6, 12, 0, 0)), "星期日");
-    EXPECT_EQ(core.getWeekStr(CTime(2026, 12, 7, 12, 0, 0)), "星期一");
-    Gdiplus::Color c = core.getColorFromClrRef(RGB(1, 2, 3));
-    EXPECT_EQ(c.GetValue(), 0xFF010203u);
-    EXPECT_EQ(core.getClrRef(Gdiplus::Color(0x80A0B0C0)), RGB(0xA0, 0xB0, 0xC0));
-    EXPECT_TRUE(core.isFileExist(Narrow(ExeDir()) + "HelveticaDigit.otf"));
-    EXPECT_FALSE(core.isFileExist(Narrow(ExeDir()) + "nothing-here.jpg"));
-    EXPECT_FALSE(core.isFileExist(Narrow(ExeDir())));  // a folder is not a picture
-    CString dir = core.getAppPath();
-    EXPECT_EQ(dir.Right(1), "\\");
+TEST(RateFiles, EncodingsSeedingAndReloads) {
+    const std::wstring file = ExeDir() + L"_房价.txt";
+    std::vector<char> table(RATE_BUFFER_SIZE);
+    RateEncoding encoding = RateEncoding::Unread;
+    auto read = [&](const std::string& bytes) {
+        WriteFileBytes(file, bytes);
+        return Rows(table.data(), ReadRateFile(Narrow(file), table.data(), &encoding));
+    };
+    // The same table as code page 936, as UTF-8 with the mark and without it.
+    const std::vector<std::string> expected{"標準間|388|*268", "東方|1|2"};
+    EXPECT_EQ(read("; 注释\r\n標準間|388|*268\r\n東方|1|2\r\n"), expected);
+    EXPECT_EQ(encoding, RateEncoding::CodePage936);
+    const std::string utf8 = "; \xE6\xB3\xA8\r\n\xE6\xA8\x99\xE6\xBA\x96\xE9\x96\x93|388|*268\r\n\xE6\x9D\xB1\xE6\x96\xB9|1|2\r\n";
+    EXPECT_EQ(read("\xEF\xBB\xBF" + utf8), expected);
+    EXPECT_EQ(encoding, RateEncoding::Utf8);
+    EXPECT_EQ(read(utf8), expected);
+    EXPECT_EQ(read("x|\xF0\x9F\x98\x80|\xE0\xB8\x81" "9\n"), (std::vector<std::string>{"x|?|?9"}))
+        << "what code page 936 lacks: one \"?\" a character";
+    // The 20-byte cut after the conversion; a character split by the end of
+    // the first 64 KiB piece.
+    std::string straddling = std::string(65533, ';') + "\n\xE6\x9D\xB1";
+    for (int i = 0; i < 10; ++i) straddling += "\xE6\x96\xB9";
+    EXPECT_EQ(read(straddling + "|1|2\n"), (std::vector<std::string>{"東方方方方方方方方方|1|2"}));
+
+    RemoveFile(file);
+    EXPECT_EQ(ReadRateFile(Narrow(file), table.data(), &encoding), 0) << "a missing file gives an empty table";
+    EXPECT_EQ(encoding, RateEncoding::Unread);
+    EXPECT_EQ(table, std::vector<char>(RATE_BUFFER_SIZE));
+
+    // A file the operator opens before it exists is made with a comment line
+    // in code page 936; one that exists is never touched.
+    EXPECT_TRUE(SeedRateFile(Narrow(file), kRoomRateHeader));
+    EXPECT_EQ(ReadFileBytes(file), std::string(kRoomRateHeader) + "\r\n");
+    EXPECT_EQ(read(ReadFileBytes(file)).size(), 0u) << "the comment never becomes a row";
+    WriteFileBytes(file, "a|1|2\n");
+    EXPECT_TRUE(SeedRateFile(Narrow(file), kRoomRateHeader));
+    EXPECT_EQ(ReadFileBytes(file), "a|1|2\n");
+    RemoveFile(file);
 }

@@ -49,11 +49,6 @@ int LoopbackHttpServer::RequestCount() const {
     return static_cast<int>(m_requests.size());
 }
 
-int LoopbackHttpServer::OpenConnections() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return static_cast<int>(m_openSockets.size());
-}
-
 void LoopbackHttpServer::AcceptLoop() {
     while (!m_stopping) {
         SOCKET client = ::accept(m_listener, nullptr, nullptr);
@@ -91,22 +86,14 @@ void LoopbackHttpServer::Serve(Socket client) {
     }
     HttpReply reply = m_handler(request);
     if (reply.kind == HttpReply::Kind::Respond) {
-        std::vector<std::string> pieces = reply.pieces;
-        if (pieces.empty()) {
-            const size_t step = reply.body.size() / static_cast<size_t>(std::max(1, reply.chunks)) + 1;
-            for (size_t at = 0; at < reply.body.size(); at += step) pieces.push_back(reply.body.substr(at, step));
-        }
         size_t length = 0;
-        for (const std::string& piece : pieces) length += piece.size();
-        if (reply.cutHalfway) pieces.resize((pieces.size() + 1) / 2);
-        std::string head = "HTTP/1.1 " + std::to_string(reply.status) + (reply.status == 200 ? " OK" : " Error") +
-                           "\r\nContent-Type: text/html; charset=utf-8\r\n";
-        if (!reply.cutHalfway) head += "Content-Length: " + std::to_string(length) + "\r\n";
-        head += "Connection: close\r\n\r\n";
-        SendAll(client, head);
-        for (size_t i = 0; i < pieces.size() && !m_stopping; ++i) {
+        for (const std::string& piece : reply.pieces) length += piece.size();
+        SendAll(client, "HTTP/1.1 " + std::to_string(reply.status) + (reply.status == 200 ? " OK" : " Error") +
+                            "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " + std::to_string(length) +
+                            "\r\nConnection: close\r\n\r\n");
+        for (size_t i = 0; i < reply.pieces.size() && !m_stopping; ++i) {
             if (i > 0 && reply.pauseBetweenMs) ::Sleep(reply.pauseBetweenMs);
-            SendAll(client, pieces[i]);
+            SendAll(client, reply.pieces[i]);
         }
     } else if (reply.kind == HttpReply::Kind::Hang) {
         // Accept and never answer: wait until the client gives up, the server

@@ -17,12 +17,9 @@ struct HttpReply {
     enum class Kind { Respond, Drop, Hang };
     Kind kind = Kind::Respond;
     int status = 200;
-    std::string body;
-    int chunks = 1;                   // body sent in this many pieces
-    std::vector<std::string> pieces;  // or: these pieces, one send each, instead of body
-    bool cutHalfway = false;          // Respond: send half of the pieces, then hang up
-    unsigned pauseBetweenMs = 0;      // between pieces
-    unsigned hangMs = 0;          // Hang: give up after this long (0: until the client or the server ends)
+    std::vector<std::string> pieces;  // the body, one send each
+    unsigned pauseBetweenMs = 0;
+    unsigned hangMs = 0;  // Hang: give up after this long (0: until the client or the server ends)
 };
 
 class LoopbackHttpServer {
@@ -34,15 +31,11 @@ public:
     LoopbackHttpServer(const LoopbackHttpServer&) = delete;
     LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
 
-    unsigned short Port() const { return m_port; }
     // "http://127.0.0.1:PORT", for http_proxy.
     std::string ProxyUrl() const;
     // Every request received so far (request line and headers).
     std::vector<std::string> Requests() const;
     int RequestCount() const;
-    // Connections accepted and not yet closed (a hanging answer keeps one open
-    // until the client goes away).
-    int OpenConnections() const;
 
 private:
     void AcceptLoop();

@@ -4,7 +4,7 @@
 #pragma once
 #include "framework/Afx.h"
 #include "framework/GdiPlus.h"
-#include "data/WeatherRecord.h"
+#include "core/WeatherRecord.h"
 
 class CCore;
 class BoardWindow;
@@ -12,6 +12,9 @@ class BoardWindow;
 // Posted to the board: lParam 0 asks for a render at once; -1 tells that no
 // internet session could be opened.
 constexpr UINT WM_WEATHER_DONE = WM_USER + 2;
+// Posted to the board when a download has ended: wParam TRUE when it
+// published a new record, FALSE when it failed.
+constexpr UINT WM_WEATHER_RESULT = WM_USER + 3;
 
 extern WeatherRecord g_weatherRecord;
 
@@ -36,7 +39,7 @@ extern CString g_roomRatePath;
 extern CString g_exchangeRatePath;
 extern CString g_fontName;
 
-// Rate tables (layout in data/RateTable.h); buffers owned by the settings dialog.
+// Rate tables (layout in data/RateParser.h); buffers owned by the settings dialog.
 extern char* g_roomRates;
 extern int g_roomRateCount;
 extern char* g_exchangeRates;

@@ -1,4 +1,4 @@
-#include "app/Globals.h"
+#include "core/Globals.h"
 
 // Constructed in this order before the application object's InitInstance.
 WeatherRecord g_weatherRecord;

@@ -1,0 +1,118 @@
+// The colour picker button and its palette under Wine, in a real parent
+// window: the palette opens below the button, the keys move and end it, the
+// parent hears the end, and colours made in the colour dialog stay with the
+// picker even when the palette is then cancelled.
+#include <gtest/gtest.h>
+
+#include <colordlg.h>
+
+#include "controls/ColourPicker.h"
+#include "controls/ColourPopup.h"
+#include "support/Support.h"
+
+using namespace testsupport;
+
+namespace {
+
+// A top-level window holding one picker; it writes down every notice.
+class Parent : public CWnd {
+public:
+    std::vector<std::pair<UINT, WPARAM>> notes;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (msg >= CLRN_SELCHANGE && msg <= CLRN_SELENDCANCEL) {
+            if (msg != CLRN_SELCHANGE) notes.emplace_back(msg, wp);
+            return 1;
+        }
+        return CWnd::WindowProc(msg, wp, lp);
+    }
+};
+
+class ColourTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        LPCWSTR cls = AfxRegisterWndClass(0, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
+        ASSERT_TRUE(parent.CreateEx(0, cls, CString("colours"), WS_POPUP | WS_VISIBLE, 100, 100, 300, 200, nullptr, nullptr));
+        const HWND button = ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE, 20, 20, 80, 24, parent.m_hWnd,
+                                              reinterpret_cast<HMENU>(1009), nullptr, nullptr);
+        ASSERT_TRUE(picker.SubclassWindow(button));
+        picker.SetColour(RGB(255, 255, 255));
+    }
+    void TearDown() override { parent.DestroyWindow(); }
+
+    ColourPopup* Open() {
+        ::SendMessageW(picker.m_hWnd, BM_CLICK, 0, 0);
+        PumpMessages(50);
+        return dynamic_cast<ColourPopup*>(CWnd::FromHandle(::GetCapture()));
+    }
+    void Keys(std::initializer_list<UINT> keys) {
+        for (UINT key : keys) {
+            ::PostMessageW(::GetCapture(), WM_KEYDOWN, key, 1);
+            PumpMessages(30);
+        }
+    }
+
+    Parent parent;
+    CXColourPicker picker;
+};
+
+HWND g_popup = nullptr;
+
+// Inside the colour dialog's own loop: makes (10, 20, 30) the colour and a
+// custom colour, then presses OK.
+void CALLBACK DriveColourDialog(HWND, UINT, UINT_PTR id, DWORD) {
+    struct Find {
+        static BOOL CALLBACK Visit(HWND hwnd, LPARAM out) {
+            if (::IsWindowVisible(hwnd) && ::GetWindow(hwnd, GW_OWNER) == g_popup && ::GetDlgItem(hwnd, COLOR_ADD)) {
+                *reinterpret_cast<HWND*>(out) = hwnd;
+            }
+            return TRUE;
+        }
+    };
+    HWND dialog = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &Find::Visit, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog) return;
+    ::KillTimer(nullptr, id);
+    for (int item : {COLOR_RED, COLOR_GREEN, COLOR_BLUE}) ::SetDlgItemInt(dialog, item, item == COLOR_RED ? 10 : item == COLOR_GREEN ? 20 : 30, FALSE);
+    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(COLOR_ADD, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, COLOR_ADD)));
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+}
+
+}  // namespace
+
+TEST_F(ColourTest, PaletteOpensBelowAndKeysEndIt) {
+    ColourPopup* popup = Open();
+    ASSERT_NE(popup, nullptr);
+    RECT button{}, palette{};
+    picker.GetWindowRect(&button);
+    popup->GetWindowRect(&palette);
+    EXPECT_EQ(std::make_pair(palette.left, palette.top), std::make_pair(button.left, button.bottom));
+    EXPECT_EQ(popup->ChosenCell(), (PaletteCell{6, 7})) << "white marks its own cell";
+    Keys({VK_RIGHT, VK_RETURN});  // from the end of the row to its start: black
+    EXPECT_EQ(picker.GetColour(), RGB(0, 0, 0));
+    ASSERT_TRUE(Open());
+    Keys({VK_DOWN, VK_ESCAPE});
+    EXPECT_EQ(picker.GetColour(), RGB(0, 0, 0)) << "Esc keeps the colour";
+    EXPECT_EQ(parent.notes, (std::vector<std::pair<UINT, WPARAM>>{{CLRN_DROPDOWN, 0xFFFFFF},
+                                                                  {CLRN_CLOSEUP, 0},
+                                                                  {CLRN_SELENDOK, 0},
+                                                                  {CLRN_DROPDOWN, 0},
+                                                                  {CLRN_CLOSEUP, 0},
+                                                                  {CLRN_SELENDCANCEL, 0}}));
+}
+
+TEST_F(ColourTest, CustomColoursSurviveACancelledPalette) {
+    ColourPopup* popup = Open();
+    ASSERT_NE(popup, nullptr);
+    g_popup = popup->m_hWnd;
+    const UINT_PTR driver = ::SetTimer(nullptr, 0, 50, &DriveColourDialog);
+    Keys({VK_DOWN, VK_DOWN, VK_DOWN});  // from white (6, 7) over the separator to the custom button
+    EXPECT_EQ(popup->HotCell(), (PaletteCell{10, 7}));
+    Keys({VK_RETURN});  // the colour dialog, pressed through by the timer
+    ::KillTimer(nullptr, driver);
+    ASSERT_EQ(::GetCapture(), g_popup) << "the palette stays open after the dialog";
+    Keys({VK_ESCAPE});
+    EXPECT_EQ(picker.GetColour(), RGB(255, 255, 255));
+    EXPECT_EQ(picker.GetCustomColours()[0], RGB(10, 20, 30));
+}

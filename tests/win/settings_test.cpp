@@ -1,0 +1,156 @@
+// The settings dialog under Wine, real and driven through its controls: what
+// it validates and in which order, where it puts the board, and that every
+// end saves what the operator typed.
+#include <gtest/gtest.h>
+
+#include <utility>
+
+#include "app/SettingsDialog.h"
+#include "board/BoardWindow.h"
+#include "core/Globals.h"
+#include "support/Support.h"
+
+using namespace testsupport;
+
+namespace {
+
+const std::wstring kWidthWarning = L"输出显示宽度必须是100到8000之间的整数";
+const std::wstring kHeightWarning = L"输出显示高度必须是100到3000之间的整数";
+
+std::wstring TextOf(HWND hwnd) {
+    wchar_t text[256] = {};
+    ::GetWindowTextW(hwnd, text, 256);
+    return text;
+}
+
+// Reads and closes every message box of this thread, from a thread timer
+// that also runs inside the boxes' own modal loops.
+class BoxWatcher {
+public:
+    BoxWatcher() : m_timer(::SetTimer(nullptr, 0, 15, &BoxWatcher::Tick)) { s_texts.clear(); }
+    ~BoxWatcher() { ::KillTimer(nullptr, m_timer); }
+    static std::vector<std::wstring> Take() { return std::exchange(s_texts, {}); }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { ::EnumThreadWindows(::GetCurrentThreadId(), &Visit, 0); }
+    static BOOL CALLBACK Visit(HWND box, LPARAM) {
+        const HWND text = ::GetDlgItem(box, 0xFFFF);  // a message box's text
+        if (::IsWindowVisible(box) && text && ::GetWindow(box, GW_OWNER)) {
+            s_texts.push_back(TextOf(text));
+            ::EndDialog(box, IDOK);
+        }
+        return TRUE;
+    }
+    static inline std::vector<std::wstring> s_texts;
+    UINT_PTR m_timer;
+};
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        UseProxy("http://127.0.0.1:9");
+        ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1920) << "the figures below are those of a 1920 x 1080 screen";
+        WriteFileBytes(room, "标准间|388|268\n大床房|428|298\n");
+        WriteFileBytes(ExeDir() + L"config.ini", "[board]\r\non=1\r\nwidth=800\r\nheight=450\r\n");
+    }
+    void TearDown() override {
+        if (dialog.m_hWnd) dialog.DestroyWindow();
+        for (const std::wstring& f : {room, ExeDir() + L"config.ini"}) RemoveFile(f);
+    }
+    void Start() {
+        ASSERT_TRUE(dialog.Create(IDD_SETTINGS));
+        ::SetForegroundWindow(dialog.m_hWnd);  // the keyboard focus is the operator's
+        PumpMessages(50);
+    }
+    void Type(int id, const wchar_t* text) { ::SetWindowTextW(dialog.GetDlgItem(id), text); }
+    void Click(int id) {
+        dialog.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(dialog.GetDlgItem(id)));
+        PumpMessages(50);
+    }
+    RECT Board() const {
+        RECT rc{};
+        ::GetWindowRect(g_board->m_hWnd, &rc);
+        return rc;
+    }
+    static std::vector<LONG> Edges(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+    const std::wstring room = ExeDir() + L"_房价.txt";
+    BoxWatcher boxes;
+    SettingsDialog dialog;
+};
+
+}  // namespace
+
+TEST_F(SettingsTest, StartSwitchAndSecondScreen) {
+    Start();
+    ASSERT_TRUE(g_board && ::IsWindowVisible(g_board->m_hWnd));
+    EXPECT_EQ(Edges(Board()), (std::vector<LONG>{1152, 32, 1952, 482})) << "60 % across and 3 % down the screen";
+    EXPECT_EQ(g_roomRateCount, 2);
+    EXPECT_EQ((std::vector<int>{g_textSizeLarge, g_textSizeSmall, g_textSizeMedium}), (std::vector<int>{29, 17, 20}));
+
+    ::SendMessageW(dialog.GetDlgItem(IDC_OUTPUT_ON), BM_CLICK, 0, 0);  // off
+    PumpMessages(50);
+    EXPECT_FALSE(::IsWindowVisible(g_board->m_hWnd));
+    Type(IDC_BOARD_WIDTH, L"1600");
+    Type(IDC_BOARD_HEIGHT, L"900");
+    ::SendMessageW(dialog.GetDlgItem(IDC_OUTPUT_ON), BM_CLICK, 0, 0);  // on: takes the typed size
+    PumpMessages(50);
+    EXPECT_EQ(Edges(Board()), (std::vector<LONG>{1152, 32, 2752, 932}));
+    Click(IDC_LOCATE_SECOND_SCREEN);
+    EXPECT_EQ(Edges(Board()), (std::vector<LONG>{1920, 0, 3520, 900}));
+    EXPECT_TRUE(BoxWatcher::Take().empty());
+}
+
+TEST_F(SettingsTest, SizesAreCheckedWidthFirst) {
+    Start();
+    struct Case { const wchar_t* width; const wchar_t* height; std::wstring warning; int focus; };
+    const Case cases[] = {
+        {L"50", L"450", kWidthWarning, IDC_BOARD_WIDTH},
+        {L"800", L"3001", kHeightWarning, IDC_BOARD_HEIGHT},
+        {L"8001", L"0", kWidthWarning, IDC_BOARD_WIDTH},  // both wrong: the width is named
+        {L"100", L"3000", L"", 0},                         // the bounds themselves are accepted
+    };
+    for (const Case& c : cases) {
+        Type(IDC_BOARD_WIDTH, c.width);
+        Type(IDC_BOARD_HEIGHT, c.height);
+        BoxWatcher::Take();
+        Click(IDC_REFRESH);
+        // Refresh collects, then places the board, which collects again.
+        const std::vector<std::wstring> expected =
+            c.warning.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{c.warning, c.warning};
+        EXPECT_EQ(BoxWatcher::Take(), expected) << c.width << " x " << c.height;
+        if (c.focus) {
+            EXPECT_EQ(::GetFocus(), dialog.GetDlgItem(c.focus)) << c.width << " x " << c.height;
+        }
+    }
+}
+
+SettingsDialog* g_running = nullptr;
+
+// Types a width and presses Esc in it, inside the dialog's own modal loop.
+void CALLBACK TypeAndEscape(HWND, UINT, UINT_PTR id, DWORD) {
+    if (!g_running->m_hWnd || !::IsWindowVisible(g_running->m_hWnd)) return;
+    ::KillTimer(nullptr, id);
+    const HWND width = g_running->GetDlgItem(IDC_BOARD_WIDTH);
+    ::SetWindowTextW(width, L"1000");
+    ::SetFocus(width);
+    ::PostMessageW(width, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_running->m_hWnd) g_running->EndDialog(IDABORT);
+}
+
+TEST_F(SettingsTest, EscSavesWhatWasTyped) {
+    // Modal, as the program runs it; the keys arrive inside its own loop.
+    g_running = &dialog;
+    const UINT_PTR script = ::SetTimer(nullptr, 0, 200, &TypeAndEscape);
+    const UINT_PTR watchdog = ::SetTimer(nullptr, 0, 10000, &Watchdog);
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    ::KillTimer(nullptr, script);
+    ::KillTimer(nullptr, watchdog);
+    const std::string ini = ReadFileBytes(ExeDir() + L"config.ini");
+    EXPECT_NE(ini.find("width=1000"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("height=450"), std::string::npos) << ini;
+    EXPECT_TRUE(!g_core && !g_board && !g_roomRates) << "the end tears everything down";
+}

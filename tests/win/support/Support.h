@@ -1,0 +1,74 @@
+// What the Windows test programs share: files beside the test program, a
+// message pump, screen pixels, and the program's shared settings set up as
+// the settings dialog would set them.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Core.h"
+#include "framework/Afx.h"
+
+namespace testsupport {
+
+// The folder of the running test program, ending in a separator: the
+// program keeps config.ini and the rate files there.
+std::wstring ExeDir();
+std::string ReadFileBytes(const std::wstring& path);
+// A file of the source tree (ctest names the tree in RATEBOARD_SOURCE_DIR).
+std::string SourceFile(const std::string& relative);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+void RemoveFile(const std::wstring& path);
+
+// Pumps this thread's messages (through the pre-translate walk, as the
+// program's modal loop does) for about ms milliseconds.
+void PumpMessages(DWORD ms);
+// Pumps messages until pred() holds or ms milliseconds pass; returns pred().
+template <typename Pred>
+bool PumpUntil(Pred pred, DWORD ms) {
+    const DWORD start = ::GetTickCount();
+    while (!pred()) {
+        if (::GetTickCount() - start > ms) return pred();
+        PumpMessages(10);
+    }
+    return true;
+}
+
+// A copy of a screen rectangle as Xvfb shows it (layered windows blended
+// over black), 0x00RRGGBB per pixel, rows top-down.
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> rgb;
+    std::uint32_t At(int x, int y) const { return rgb[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
+};
+Pixels CaptureScreen(const RECT& rc);
+// A colour as the screen shows a pixel of the board: blended over black at
+// a constant alpha of 253, each channel c becomes c x 253 / 255, rounded.
+std::uint32_t Blended(std::uint32_t rgb);
+
+// Sends every WinINet request of this process to proxyUrl. WinINet reads the
+// variable once, at the first session: call before any download.
+void UseProxy(const std::string& proxyUrl);
+
+// The core instance, the rate buffers and the settings a board reads, for
+// one test; put back to the program's start state afterwards.
+class SharedSettings {
+public:
+    SharedSettings(int width, int height);
+    ~SharedSettings();
+    SharedSettings(const SharedSettings&) = delete;
+    SharedSettings& operator=(const SharedSettings&) = delete;
+    // Board size and the text sizes the settings dialog derives from it.
+    static void Resize(int width, int height);
+    // rows rows in both tables, and a full same-day weather record.
+    static void FillTables(int rows);
+
+private:
+    std::unique_ptr<CCore> m_core;
+    std::vector<char> m_roomRates;
+    std::vector<char> m_exchangeRates;
+};
+
+}  // namespace testsupport
