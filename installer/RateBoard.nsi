@@ -75,9 +75,15 @@ FunctionEnd
 !insertmacro DEFINE_ENSURE_NOT_RUNNING ""
 !insertmacro DEFINE_ENSURE_NOT_RUNNING "un."
 
-Function SkipWhenUpgrading
+; An earlier install: its entry names a folder that still holds the program.
+!macro IF_UPGRADING
   ReadRegStr $0 HKCU "${UNINST_KEY}" "InstallLocation"
   ${If} $0 != ""
+  ${AndIf} ${FileExists} "$0\RateBoard.exe"
+!macroend
+
+Function SkipWhenUpgrading
+  !insertmacro IF_UPGRADING
     Abort
   ${EndIf}
 FunctionEnd
@@ -139,8 +145,7 @@ SectionEnd
 
 ; An upgrade keeps the operator's earlier choice about starting with Windows.
 Function .onInit
-  ReadRegStr $0 HKCU "${UNINST_KEY}" "InstallLocation"
-  ${If} $0 != ""
+  !insertmacro IF_UPGRADING
   ${AndIfNot} ${FileExists} "$SMSTARTUP\${PRODUCT}.lnk"
     SectionSetFlags ${SecStartup} 0
   ${EndIf}
