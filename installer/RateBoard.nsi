@@ -19,6 +19,7 @@ RequestExecutionLevel user
 !define EXCHANGE_RATES "_外币兑换.txt"
 
 Name "${PRODUCT}"
+BrandingText "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
 ; The board writes config.ini and the rate files beside itself, so it must
 ; live where the operator can write: never under Program Files.
