@@ -1,5 +1,6 @@
-// The unpacked package, as a hotel gets it: every file is there, and the
-// program started from that folder shows the board with the sample tables.
+// The unpacked package or the installed program, as a hotel gets it: every
+// file is there, and the program started from that folder shows the board
+// with the sample tables.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -56,6 +57,25 @@ TEST(Package, UnpackedFolderRunsAndShowsTheBoard) {
     const int total = shot.width * shot.height;
     EXPECT_GT(navy, total / 2) << "background";
     EXPECT_GT(gold, 500) << "digits of the sample tables";
+
+    // The installer and the uninstaller run silently beside the running board
+    // give up (NSIS's exit code 2) rather than replace or remove the program.
+    if (const char* setup = std::getenv("RATEBOARD_INSTALLER")) {
+        for (std::wstring cmd : {L"\"" + Widen(CString(setup)) + L"\" /S",
+                                 L"\"" + folder + L"uninstall.exe\" /S _?=" + folder.substr(0, folder.size() - 1)}) {
+            STARTUPINFOW si{};
+            si.cb = sizeof si;
+            PROCESS_INFORMATION pi{};
+            ASSERT_TRUE(::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+            EXPECT_EQ(::WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+            DWORD code = 0;
+            ::GetExitCodeProcess(pi.hProcess, &code);
+            ::CloseHandle(pi.hThread);
+            ::CloseHandle(pi.hProcess);
+            EXPECT_EQ(code, 2u) << Narrow(cmd).GetString();
+        }
+        EXPECT_TRUE(program.Running());
+    }
 
     // Esc on the settings dialog ends the program and leaves its settings.
     program.Key(VK_ESCAPE);
