@@ -1,5 +1,6 @@
-// The unpacked package, as a hotel gets it: every file is there, and the
-// program started from that folder shows the board with the sample tables.
+// The unpacked package or the installed program, as a hotel gets it: every
+// file is there, and the program started from that folder shows the board
+// with the sample tables.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -34,6 +35,25 @@ TEST(Package, UnpackedFolderRunsAndShowsTheBoard) {
     }
     EXPECT_GT(navy, shot.width * shot.height / 2);
     EXPECT_GT(gold, 500);
+
+    // The installer and the uninstaller run silently beside the running board
+    // give up (NSIS's exit code 2) rather than replace or remove the program.
+    if (const char* setup = std::getenv("RATEBOARD_INSTALLER")) {
+        for (std::wstring cmd : {L"\"" + Widen(CString(setup)) + L"\" /S",
+                                 L"\"" + folder + L"uninstall.exe\" /S _?=" + folder.substr(0, folder.size() - 1)}) {
+            STARTUPINFOW si{};
+            si.cb = sizeof si;
+            PROCESS_INFORMATION pi{};
+            ASSERT_TRUE(::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+            EXPECT_EQ(::WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+            DWORD code = 0;
+            ::GetExitCodeProcess(pi.hProcess, &code);
+            ::CloseHandle(pi.hThread);
+            ::CloseHandle(pi.hProcess);
+            EXPECT_EQ(code, 2u) << Narrow(cmd).str();
+        }
+        EXPECT_FALSE(program.WaitExit(0)) << "the board still runs";
+    }
     program.Key(VK_ESCAPE);
     EXPECT_TRUE(program.WaitExit(15000));
 }
