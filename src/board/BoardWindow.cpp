@@ -29,6 +29,9 @@ int BoardWindow::OnCreate(LPCREATESTRUCT) {
     }
     m_pfnUpdateLayeredWindow = reinterpret_cast<UpdateLayeredWindowFn>(
         reinterpret_cast<void*>(::GetProcAddress(m_hUser32, "UpdateLayeredWindow")));
+    // Vista on: a part of the picture can be handed over alone.
+    m_pfnUpdateLayeredWindowIndirect = reinterpret_cast<UpdateLayeredWindowIndirectFn>(
+        reinterpret_cast<void*>(::GetProcAddress(m_hUser32, "UpdateLayeredWindowIndirect")));
     m_blend = BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     return 0;
 }
@@ -49,6 +52,8 @@ void BoardWindow::PlaceBoard(RECT rc) {
     SetWindowPos(nullptr, rc.left, rc.top, extent(rc.left, rc.right), extent(rc.top, rc.bottom), SWP_NOZORDER);
     LayOut();
     m_tickCount = 0;
+    m_measured.clear();
+    m_pushWhole = true;  // the window moved or changed size: it gets all of the picture
     SetTimer(TIMER_TICK, TICK_PERIOD_MS);
     SetTimer(TIMER_WEATHER, WEATHER_PERIOD_MS);
     RestartRetries();

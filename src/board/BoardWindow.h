@@ -2,10 +2,13 @@
 // through UpdateLayeredWindow with per-pixel alpha. It ticks once a second
 // (re-render) and once an hour (new weather download), and can be dragged.
 #pragma once
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "board/FrameBuffer.h"
 #include "board/Layout.h"
 #include "board/Outline.h"
 #include "framework/Afx.h"
@@ -31,10 +34,16 @@ public:
     // g_height, restarts both timers, starts a weather download, renders
     // (tick 0) and shows the window.
     void PlaceBoard(RECT rc);
-    // One complete picture of the board, handed to the layered window. A
-    // board size no bitmap can be made for is skipped: the previous picture
-    // stays until a valid placement.
+    // The board's picture, handed to the layered window. The board keeps its
+    // last picture and draws again only what changed: the clock row every
+    // second, the date at midnight, the weather when the record changes, the
+    // tables on Refresh; everything when the colours, the size or the
+    // background picture change. A board size no bitmap can be made for is
+    // skipped: the previous picture stays until a valid placement.
     void Render();
+    // The board drawn the way it was before it kept its picture: composed
+    // whole and pushed whole. The reference for tests and the benchmark.
+    void RenderWholeFrame();
     // The five layout figures from g_width and g_height (part of PlaceBoard;
     // also for composing frames off-screen).
     void LayOut();
@@ -60,6 +69,8 @@ public:
         return outline.digitFace ? &m_digitFamily : m_pTextFamily.get();
     }
     const Gdiplus::StringFormat& Format() const { return m_format; }
+    // The picture the last Render handed to the window.
+    const FrameBuffer& Picture() const { return m_frame; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -72,6 +83,30 @@ private:
     void OnWeatherResult(BOOL published);
     void RestartRetries();
     void OnLButtonDown(UINT flags, POINT point);
+
+    // What a kept picture depends on besides its strings: when any of it
+    // changes, the whole picture is drawn again.
+    struct PictureKey {
+        int width = 0, height = 0;
+        int layout[5] = {};
+        Gdiplus::ARGB text = 0, background = 0, digits = 0;
+        bool picture = false;  // bg.jpg, with its size and write time
+        ULONGLONG pictureSize = 0;
+        FILETIME pictureWritten{};
+        bool operator==(const PictureKey& other) const;
+    };
+    // One string's glyph outlines, kept while the string is on the board.
+    struct Glyph {
+        std::unique_ptr<Gdiplus::GraphicsPath> path;
+        RECT bounds{};  // every pixel its fill can touch
+    };
+    PictureKey CurrentKey(int width, int height) const;
+    const Glyph& GlyphOf(const Outline& outline);
+    // The area of the strings on one list and not on the other.
+    RECT ChangedArea(const std::vector<Outline>& before, const std::vector<Outline>& after);
+    // Hands m_frame to the window: all of it, or only `dirty` of it where
+    // the window already shows the rest.
+    void Push(HDC windowDC, const RECT* dirty);
 
     // Render pieces (Render.cpp).
     void DrawBackground(Gdiplus::Graphics& graphics);
@@ -90,11 +125,15 @@ private:
     void AddDigitText(const CString& text, int x, int width, int y, BOOL large);
     void AddLabelText(Ink ink, const CString& text, int x, int width, int y, int emSize);
     void AddOutline(Ink ink, const std::wstring& text, bool digitFace, int emSize, int x, int y);
+    // The text family's size of text at em (getTextBounds, remembered).
+    Gdiplus::Size Measure(int emSize, const CString& text);
 
     BLENDFUNCTION m_blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     HMODULE m_hUser32 = nullptr;
     using UpdateLayeredWindowFn = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD);
     UpdateLayeredWindowFn m_pfnUpdateLayeredWindow = nullptr;
+    using UpdateLayeredWindowIndirectFn = BOOL(WINAPI*)(HWND, const UPDATELAYEREDWINDOWINFO*);
+    UpdateLayeredWindowIndirectFn m_pfnUpdateLayeredWindowIndirect = nullptr;
     RECT m_rcBoard{0, 0, 0, 0};
     int m_xLeftDivider = 0;
     int m_xRightDivider = 0;
@@ -109,11 +148,27 @@ private:
     Gdiplus::GraphicsPath m_digitPath;
     std::vector<Outline> m_outlines;
     Clock m_clock = &COleDateTime::GetCurrentTime;
+    // The kept picture: background and dividers, and the whole board as last
+    // pushed, with the strings on it and what it depends on.
+    FrameBuffer m_base;
+    FrameBuffer m_frame;
+    PictureKey m_key;
+    std::vector<Outline> m_drawn;
+    std::map<Outline, Glyph> m_glyphs;
+    std::map<std::pair<int, CString>, Gdiplus::Size> m_measured;
+    bool m_pushWhole = true;  // the window shows nothing of m_frame yet
+    POINT m_pushedAt{0, 0};
     bool m_updateMissingReported = false;
     int m_failures = 0;  // failed downloads since the last success or placement
     bool m_retryPending = false;
     DWORD m_retryDelayMs = 0;
 };
+
+// The whole board is shown at 253/255 of each pixel's own opacity.
+constexpr BYTE kBoardAlpha = 253;
+
+// Anti-aliased drawing and high-quality scaling, for every picture of the board.
+void SetUpGraphics(Gdiplus::Graphics& graphics);
 
 // Fills the digit path, then the text path over it: where a digit-ink and a
 // text-ink string overlap, the text colour is on top.

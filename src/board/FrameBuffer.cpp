@@ -1,5 +1,7 @@
 #include "board/FrameBuffer.h"
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "board/FrameSize.h"
@@ -63,6 +65,24 @@ void FrameBuffer::Release() {
     m_width = m_height = 0;
     m_dc.reset();
     m_bitmap.reset();
+}
+
+void FrameBuffer::CopyFrom(const FrameBuffer& other, const RECT& area) {
+    if (!m_bits || !other.m_bits || other.m_width != m_width || other.m_height != m_height) return;
+    const int left = std::max(0, static_cast<int>(area.left));
+    const int right = std::min(m_width, static_cast<int>(area.right));
+    if (left >= right) return;
+    ::GdiFlush();  // GDI may still be drawing into either surface
+    for (int y = std::max(0, static_cast<int>(area.top)); y < std::min(m_height, static_cast<int>(area.bottom)); ++y) {
+        const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(left);
+        std::memcpy(m_bits + at, other.m_bits + at, static_cast<std::size_t>(right - left) * sizeof *m_bits);
+    }
+}
+
+void FrameBuffer::Clear() {
+    if (!m_bits) return;
+    ::GdiFlush();
+    std::memset(m_bits, 0, static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height) * sizeof *m_bits);
 }
 
 std::uint32_t FrameBuffer::Pixel(int x, int y) const {

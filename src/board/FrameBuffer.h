@@ -9,6 +9,7 @@
 
 class FrameBuffer {
 public:
+    FrameBuffer() = default;  // no surface
     // A zeroed (fully transparent) width x height surface for drawing in a DC
     // compatible with `reference` (null: the screen). Check valid(): no
     // bitmap is made for an empty or oversized request (see FrameSize.h).
@@ -28,6 +29,10 @@ public:
     const std::uint32_t* pixels() const { return m_bits; }
     // 0xAARRGGBB of one pixel; 0 outside the surface.
     std::uint32_t Pixel(int x, int y) const;
+    // The pixels of `area` (inside both surfaces, of the same size) from other.
+    void CopyFrom(const FrameBuffer& other, const RECT& area);
+    // Every pixel fully transparent again.
+    void Clear();
 
 private:
     void Release();

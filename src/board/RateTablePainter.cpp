@@ -28,7 +28,7 @@ CString SlotText(const char* table, int record, int field) {
 
 void BoardWindow::DrawRateTables() {
     const int small = g_textSizeSmall;
-    const int textHeight = g_core->getTextBounds(g_fontName, small, "你好").Height;
+    const int textHeight = Measure(small, "你好").Height;
     const layout::RateTableLayout t = layout::ComputeRateTableLayout(Layout(), g_width, textHeight);
 
     AddLabelText(Ink::Text, "房价表", t.roomTitle.x, t.roomTitle.width, t.titleY, g_textSizeLarge);

@@ -1,28 +1,19 @@
-// The render cycle: one whole picture of the board composed off-screen with
-// GDI+ and handed to the layered window with per-pixel alpha.
+// The board drawn whole: background, dividers and every string composed
+// off-screen with GDI+, and the pieces the kept picture (KeptPicture.cpp)
+// draws with.
 #include "board/BoardWindow.h"
 #include "board/FrameBuffer.h"
 #include "board/FrameSize.h"
 #include "core/Core.h"
 #include "core/Globals.h"
 
-namespace {
+void SetUpGraphics(Gdiplus::Graphics& graphics) {
+    graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+}
 
-// The whole board is shown at 253/255 of each pixel's own opacity.
-constexpr BYTE kBoardAlpha = 253;
-
-}  // namespace
-
-void BoardWindow::Render() {
-    if (!m_hWnd) return;
-    if (!m_pfnUpdateLayeredWindow) {
-        // Nothing could reach the screen; say so once rather than every second.
-        if (!m_updateMissingReported) {
-            m_updateMissingReported = true;
-            AfxMessageBox("UpdateLayeredWindow ERROR!", MB_OK);
-        }
-        return;
-    }
+void BoardWindow::RenderWholeFrame() {
+    if (!m_hWnd || !m_pfnUpdateLayeredWindow) return;
     const long long width = framesize::Extent(m_rcBoard.left, m_rcBoard.right);
     const long long height = framesize::Extent(m_rcBoard.top, m_rcBoard.bottom);
     if (!framesize::Drawable(width, height)) return;
@@ -30,27 +21,23 @@ void BoardWindow::Render() {
     WindowDC windowDC(m_hWnd);
     if (!windowDC.get()) return;
     FrameBuffer frame(windowDC.get(), static_cast<int>(width), static_cast<int>(height));
-    if (!frame.valid()) return;  // out of memory or handles: the last picture stays
-
+    if (!frame.valid()) return;
     m_blend.SourceConstantAlpha = kBoardAlpha;
-    // The window's own position, so a board dragged away stays where it was dropped.
     RECT window{};
     GetWindowRect(&window);
-
     ComposeFrame(frame.dc());
-
     KeepLayered();
     POINT destination{window.left, window.top};
     SIZE size{static_cast<LONG>(width), static_cast<LONG>(height)};
     POINT source{0, 0};
     m_pfnUpdateLayeredWindow(m_hWnd, windowDC.get(), &destination, &size, frame.dc(), &source, 0, &m_blend,
                              ULW_ALPHA);
+    m_pushWhole = true;  // the window no longer shows the kept picture
 }
 
 void BoardWindow::ComposeFrame(HDC dc) {
     Gdiplus::Graphics graphics(dc);
-    graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+    SetUpGraphics(graphics);
     DrawBackground(graphics);
     DrawDividers(graphics);
     CollectOutlines();

@@ -9,7 +9,7 @@ void BoardWindow::AddDigitText(const CString& text, int x, int width, int y, BOO
     int em = large ? g_textSizeLarge : g_textSizeMedium;
     CString shown = text;
     if (textplace::TakeEnlargeMarks(shown)) em = textplace::EnlargedSize(em);
-    const Gdiplus::Size bounds = g_core->getTextBounds(g_fontName, em, shown);
+    const Gdiplus::Size bounds = Measure(em, shown);
     const std::wstring wide = Widen(shown);
     AddOutline(Ink::Digit, wide, textplace::DigitFontCovers(wide.c_str(), wide.size()), em,
                textplace::DigitTextX(x, width, bounds.Width, m_margin), textplace::DigitTextY(y, m_margin));
@@ -18,8 +18,8 @@ void BoardWindow::AddDigitText(const CString& text, int x, int width, int y, BOO
 void BoardWindow::AddLabelText(Ink ink, const CString& text, int x, int width, int y, int emSize) {
     const textplace::LabelParts parts = textplace::SplitLabel(text);
     const int small = textplace::SuffixSize(emSize);
-    const Gdiplus::Size mainBounds = g_core->getTextBounds(g_fontName, emSize, parts.main);
-    const Gdiplus::Size suffixBounds = g_core->getTextBounds(g_fontName, small, parts.suffix);
+    const Gdiplus::Size mainBounds = Measure(emSize, parts.main);
+    const Gdiplus::Size suffixBounds = Measure(small, parts.suffix);
     const textplace::LabelPlacement at = textplace::PlaceLabel(x, width, y, mainBounds.Width, mainBounds.Height,
                                                                suffixBounds.Width, suffixBounds.Height);
     const std::wstring main = Widen(parts.main);
@@ -28,6 +28,17 @@ void BoardWindow::AddLabelText(Ink ink, const CString& text, int x, int width, i
     const bool digitFace = parts.mainIsDigits && textplace::DigitFontCovers(main.c_str(), main.size());
     AddOutline(ink, main, digitFace, emSize, at.mainX, at.mainY);
     AddOutline(ink, Widen(parts.suffix), false, small, at.suffixX, at.suffixY);
+}
+
+Gdiplus::Size BoardWindow::Measure(int emSize, const CString& text) {
+    // Every render places every string again; measuring is the costly part,
+    // and the strings seldom change. The clock makes new ones each minute:
+    // start over rather than grow without end.
+    if (m_measured.size() > 4096) m_measured.clear();
+    const auto key = std::make_pair(emSize, text);
+    auto it = m_measured.find(key);
+    if (it == m_measured.end()) it = m_measured.emplace(key, g_core->getTextBounds(g_fontName, emSize, text)).first;
+    return it->second;
 }
 
 void BoardWindow::AddOutline(Ink ink, const std::wstring& text, bool digitFace, int emSize, int x, int y) {

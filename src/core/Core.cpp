@@ -34,7 +34,6 @@ CCore::~CCore() {
     m_fonts.clear();
     m_families.clear();
     m_measureGraphics.reset();
-    m_picture.bitmap.reset();
 }
 
 CString CCore::getAppPath() const { return m_appPath; }
@@ -206,31 +205,11 @@ BOOL CCore::initFontFamily(const CString& file, Gdiplus::FontFamily* family) {
 // ---- pictures and files -----------------------------------------------------------
 
 void CCore::drawPic(Gdiplus::Graphics& graphics, int x, int y, const CString& file) {
-    WIN32_FILE_ATTRIBUTE_DATA info{};
-    const std::wstring wpath = Widen(file);
-    if (!::GetFileAttributesExW(wpath.c_str(), GetFileExInfoStandard, &info)) return;
-    const ULONGLONG size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    const bool same = m_picture.bitmap && m_picture.path == file && m_picture.size == size &&
-                      ::CompareFileTime(&m_picture.written, &info.ftLastWriteTime) == 0;
-    if (!same) {
-        m_picture.bitmap.reset();
-        // Decode from a copy, so the operator can replace the file at any time.
-        std::unique_ptr<Gdiplus::Bitmap> decoded(Gdiplus::Bitmap::FromFile(wpath.c_str()));
-        if (!decoded || decoded->GetLastStatus() != Gdiplus::Ok) return;
-        const UINT w = decoded->GetWidth(), h = decoded->GetHeight();
-        auto copy = std::make_unique<Gdiplus::Bitmap>(static_cast<INT>(w), static_cast<INT>(h), PixelFormat32bppPARGB);
-        if (copy->GetLastStatus() != Gdiplus::Ok) return;
-        {
-            Gdiplus::Graphics g(copy.get());
-            g.DrawImage(decoded.get(), 0, 0, static_cast<INT>(w), static_cast<INT>(h));
-        }
-        m_picture.path = file;
-        m_picture.size = size;
-        m_picture.written = info.ftLastWriteTime;
-        m_picture.bitmap = std::move(copy);
-    }
-    graphics.DrawImage(m_picture.bitmap.get(), x, y, static_cast<INT>(m_picture.bitmap->GetWidth()),
-                       static_cast<INT>(m_picture.bitmap->GetHeight()));
+    // Decoded, drawn and let go at once, so the operator can replace the
+    // file at any time; the board keeps the picture it drew, not the file.
+    std::unique_ptr<Gdiplus::Bitmap> picture(Gdiplus::Bitmap::FromFile(Widen(file).c_str()));
+    if (!picture || picture->GetLastStatus() != Gdiplus::Ok) return;
+    graphics.DrawImage(picture.get(), x, y, static_cast<INT>(picture->GetWidth()), static_cast<INT>(picture->GetHeight()));
 }
 
 BOOL CCore::isFileExist(const CString& path) const {

@@ -78,12 +78,4 @@ private:
     std::map<std::pair<CString, int>, std::unique_ptr<Gdiplus::Font>> m_fonts;
     // Private font files stay loaded as long as the families taken from them.
     std::map<CString, std::unique_ptr<Gdiplus::PrivateFontCollection>> m_fontFiles;
-    // The last picture drawn, kept while its file is unchanged.
-    struct Picture {
-        CString path;
-        FILETIME written{};
-        ULONGLONG size = 0;
-        std::unique_ptr<Gdiplus::Bitmap> bitmap;
-    };
-    Picture m_picture;
 };

@@ -2,6 +2,8 @@
 // its timers and messages, and sizes it cannot draw.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "board/BoardWindow.h"
 #include "board/FrameBuffer.h"
 #include "core/Globals.h"
@@ -13,9 +15,10 @@ using namespace testsupport;
 namespace {
 
 int g_clockReadings = 0;
+CTime g_now(2026, 12, 7, 9, 5, 0);
 COleDateTime CountingClock() {
     ++g_clockReadings;  // one reading per render
-    return COleDateTime(CTime(2026, 12, 7, 9, 5, 0));
+    return COleDateTime(g_now);
 }
 
 class BoardTest : public ::testing::Test {
@@ -25,6 +28,11 @@ protected:
         ASSERT_TRUE(board.Create(IDD_BOARD, nullptr));
         board.SetClock(&CountingClock);
         g_clockReadings = 0;
+        g_now = CTime(2026, 12, 7, 9, 5, 0);
+    }
+    void Tick() {
+        board.PostMessage(WM_TIMER, BoardWindow::TIMER_TICK);
+        PumpMessages(20);
     }
     void Place(int left, int top, int width, int height) {
         SharedSettings::Resize(width, height);
@@ -106,4 +114,72 @@ TEST_F(BoardTest, TimersMessagesAndSizesItCannotDraw) {
     board.GetWindowRect(&rc);
     EXPECT_EQ((std::vector<LONG>{rc.left, rc.top, rc.right, rc.bottom}), (std::vector<LONG>{300, 200, 1100, 650}));
     EXPECT_EQ(CaptureScreen(rc).At(5, 200), Blended(0x204080));
+}
+
+namespace {
+
+// The kept picture against a whole one drawn from nothing, byte for byte.
+::testing::AssertionResult SameAsWholeFrame(BoardWindow& board) {
+    const FrameBuffer& kept = board.Picture();
+    FrameBuffer whole(nullptr, kept.width(), kept.height());
+    board.ComposeFrame(whole.dc());
+    ::GdiFlush();
+    int differ = 0, firstX = -1, firstY = -1;
+    for (int y = 0; y < kept.height(); ++y) {
+        for (int x = 0; x < kept.width(); ++x) {
+            if (kept.Pixel(x, y) == whole.Pixel(x, y)) continue;
+            if (differ++ == 0) firstX = x, firstY = y;
+        }
+    }
+    if (kept.valid() && differ == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << differ << " pixels differ, the first at " << firstX << "," << firstY
+                                         << ": kept " << std::hex << kept.Pixel(firstX, firstY) << ", whole "
+                                         << whole.Pixel(firstX, firstY);
+}
+
+void WritePicture(const std::wstring& path, int width, int height, Gdiplus::ARGB colour) {
+    Gdiplus::Bitmap bitmap(width, height, PixelFormat32bppARGB);
+    Gdiplus::Graphics graphics(&bitmap);
+    Gdiplus::LinearGradientBrush brush(Gdiplus::Point(0, 0), Gdiplus::Point(width, height), Gdiplus::Color(colour),
+                                       Gdiplus::Color(0xFF000000));
+    graphics.FillRectangle(&brush, 0, 0, width, height);
+    CLSID png{};
+    CLSIDFromString(L"{557CF406-1A04-11D3-9A73-0000F81EF32E}", &png);
+    bitmap.Save(path.c_str(), &png, nullptr);  // GDI+ knows a picture by its bytes, not its name
+}
+
+}  // namespace
+
+TEST_F(BoardTest, KeptPictureIsTheWholePicture) {
+    const std::wstring picture = ExeDir() + L"bg.jpg";
+    for (const SIZE size : {SIZE{768, 432}, SIZE{1920, 1080}}) {
+        SharedSettings::FillTables(20);
+        g_now = CTime(2026, 12, 7, 23, 58, 0);
+        Place(0, 0, size.cx, size.cy);
+        ASSERT_TRUE(SameAsWholeFrame(board)) << "placement at " << size.cx;
+        const std::pair<const char*, std::function<void()>> steps[] = {
+            {"the colon's blink", [] {}},
+            {"a minute", [] { g_now = CTime(2026, 12, 7, 23, 59, 0); }},
+            {"midnight: date and weekday", [] { g_now = CTime(2026, 12, 8, 0, 0, 0); }},
+            {"a record", [] { g_weatherRecord.Set("上海 18:00 发布,雷阵雨,33,4-5级/南风,05:02,阴,26,<3级,19:01,nextday,8日夜间,9日白天"); }},
+            {"Loading", [] { g_weatherRecord.Set("Loading"); }},
+            {"Refresh with new tables", [] { SharedSettings::FillTables(7); }},
+            {"Refresh with a deleted file", [] { g_exchangeRateCount = 0; }},
+            {"bg.jpg appears", [&] { WritePicture(picture, 500, 300, 0xFFC08040); }},
+            {"bg.jpg replaced", [&] { WritePicture(picture, 2000, 1200, 0xFF4080C0); }},
+            {"bg.jpg removed", [&] { RemoveFile(picture); }},
+            {"text colour", [] { g_clrFont = Gdiplus::Color(0xFF00FF00); }},
+            {"background colour", [] { g_clrBg = Gdiplus::Color(0xFF400000); }},
+            {"digit colour", [] { g_clrDigi = Gdiplus::Color(0xFFFF00FF); }},
+            {"a drag", [&] { board.SetWindowPos(nullptr, 50, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER); }},
+        };
+        for (const auto& [what, change] : steps) {
+            change();
+            Tick();
+            EXPECT_TRUE(SameAsWholeFrame(board)) << what << " at " << size.cx;
+        }
+    }
+    Place(10, 10, 1000, 500);
+    EXPECT_TRUE(SameAsWholeFrame(board)) << "a placement with a new size";
+    RemoveFile(picture);
 }
