@@ -130,8 +130,6 @@ void BoardWindow::Render() {
         DrawBackground(graphics);
         DrawDividers(graphics);
         m_key = key;
-        m_glyphs.clear();
-        m_drawn.clear();
     }
     CollectOutlines();
     const RECT area = whole ? RECT{0, 0, w, h} : ChangedArea(m_drawn, m_outlines);
