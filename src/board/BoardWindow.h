@@ -10,6 +10,7 @@
 
 #include "board/FrameBuffer.h"
 #include "board/Layout.h"
+#include "board/RateLayout.h"
 #include "board/Outline.h"
 #include "framework/Afx.h"
 #include "framework/GdiPlus.h"
@@ -114,6 +115,8 @@ private:
     // Both panel painters, in drawing order, into m_outlines.
     void CollectOutlines();
     void DrawRateTables();    // RateTablePainter.cpp
+    void DrawRateRows(const char* table, int count, const layout::Column (&columns)[3],
+                      const layout::RateTableLayout& t, int small);
     void DrawClockWeather();  // ClockWeatherPainter.cpp
     // Every outline into the path of its ink, then both paths filled.
     void FillOutlines(Gdiplus::Graphics& graphics);

@@ -26,6 +26,19 @@ CString SlotText(const char* table, int record, int field) {
 
 }  // namespace
 
+// Every record the count admits: the first field as a label, the other two
+// as centred digit text, all in the digit colour.
+void BoardWindow::DrawRateRows(const char* table, int count, const layout::Column (&columns)[3],
+                               const layout::RateTableLayout& t, int small) {
+    const int rows = RowsOf(table, count);
+    for (int i = 0; i < rows; ++i) {
+        const int y = t.RowY(i);
+        AddLabelText(Ink::Digit, SlotText(table, i, 0), columns[0].x, columns[0].width, y, small);
+        AddDigitText(SlotText(table, i, 1), columns[1].x, columns[1].width, y, FALSE);
+        AddDigitText(SlotText(table, i, 2), columns[2].x, columns[2].width, y, FALSE);
+    }
+}
+
 void BoardWindow::DrawRateTables() {
     const int small = g_textSizeSmall;
     const int textHeight = Measure(small, "你好").Height;
@@ -40,18 +53,6 @@ void BoardWindow::DrawRateTables() {
     AddLabelText(Ink::Text, "外币/100", t.fxForeign.x, t.fxForeign.width, t.headingY, small);
     AddLabelText(Ink::Text, "人民币/元", t.fxYuan.x, t.fxYuan.width, t.headingY, small);
 
-    const int roomRows = RowsOf(g_roomRates, g_roomRateCount);
-    for (int i = 0; i < roomRows; ++i) {
-        const int y = t.RowY(i);
-        AddLabelText(Ink::Digit, SlotText(g_roomRates, i, 0), t.room[0].x, t.room[0].width, y, small);
-        AddDigitText(SlotText(g_roomRates, i, 1), t.room[1].x, t.room[1].width, y, FALSE);
-        AddDigitText(SlotText(g_roomRates, i, 2), t.room[2].x, t.room[2].width, y, FALSE);
-    }
-    const int fxRows = RowsOf(g_exchangeRates, g_exchangeRateCount);
-    for (int j = 0; j < fxRows; ++j) {
-        const int y = t.RowY(j);
-        AddLabelText(Ink::Digit, SlotText(g_exchangeRates, j, 0), t.fx[0].x, t.fx[0].width, y, small);
-        AddDigitText(SlotText(g_exchangeRates, j, 1), t.fx[1].x, t.fx[1].width, y, FALSE);
-        AddDigitText(SlotText(g_exchangeRates, j, 2), t.fx[2].x, t.fx[2].width, y, FALSE);
-    }
+    DrawRateRows(g_roomRates, g_roomRateCount, t.room, t, small);
+    DrawRateRows(g_exchangeRates, g_exchangeRateCount, t.fx, t, small);
 }
