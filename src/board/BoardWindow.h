@@ -101,6 +101,8 @@ private:
         std::unique_ptr<Gdiplus::GraphicsPath> path;
         RECT bounds{};  // every pixel its fill can touch
     };
+    // The size of m_rcBoard when a picture can be made for it, else 0 x 0.
+    SIZE PictureSize() const;
     PictureKey CurrentKey(int width, int height) const;
     const Glyph& GlyphOf(const Outline& outline);
     // The area of the strings on one list and not on the other.

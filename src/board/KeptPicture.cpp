@@ -11,7 +11,6 @@
 #include <iterator>
 
 #include "board/BoardWindow.h"
-#include "board/FrameSize.h"
 #include "core/Core.h"
 #include "core/Globals.h"
 
@@ -103,12 +102,11 @@ void BoardWindow::Render() {
         }
         return;
     }
-    const long long width = framesize::Extent(m_rcBoard.left, m_rcBoard.right);
-    const long long height = framesize::Extent(m_rcBoard.top, m_rcBoard.bottom);
-    if (!framesize::Drawable(width, height)) return;
+    const SIZE picture = PictureSize();
+    if (picture.cx == 0) return;
     WindowDC windowDC(m_hWnd);
     if (!windowDC.get()) return;
-    const int w = static_cast<int>(width), h = static_cast<int>(height);
+    const int w = picture.cx, h = picture.cy;
     if (!m_frame.valid() || m_frame.width() != w || m_frame.height() != h) {
         m_frame = FrameBuffer(windowDC.get(), w, h);
         m_base = FrameBuffer(windowDC.get(), w, h);

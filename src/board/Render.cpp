@@ -14,9 +14,9 @@ void SetUpGraphics(Gdiplus::Graphics& graphics) {
 
 void BoardWindow::RenderWholeFrame() {
     if (!m_hWnd || !m_pfnUpdateLayeredWindow) return;
-    const long long width = framesize::Extent(m_rcBoard.left, m_rcBoard.right);
-    const long long height = framesize::Extent(m_rcBoard.top, m_rcBoard.bottom);
-    if (!framesize::Drawable(width, height)) return;
+    const SIZE picture = PictureSize();
+    if (picture.cx == 0) return;
+    const long long width = picture.cx, height = picture.cy;
 
     WindowDC windowDC(m_hWnd);
     if (!windowDC.get()) return;
@@ -33,6 +33,13 @@ void BoardWindow::RenderWholeFrame() {
     m_pfnUpdateLayeredWindow(m_hWnd, windowDC.get(), &destination, &size, frame.dc(), &source, 0, &m_blend,
                              ULW_ALPHA);
     m_pushWhole = true;  // the window no longer shows the kept picture
+}
+
+SIZE BoardWindow::PictureSize() const {
+    const long long width = framesize::Extent(m_rcBoard.left, m_rcBoard.right);
+    const long long height = framesize::Extent(m_rcBoard.top, m_rcBoard.bottom);
+    if (!framesize::Drawable(width, height)) return SIZE{0, 0};
+    return SIZE{static_cast<LONG>(width), static_cast<LONG>(height)};
 }
 
 void BoardWindow::ComposeFrame(HDC dc) {
