@@ -10,5 +10,6 @@ set(RB_PORTABLE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/data/RateParser.cpp
   ${CMAKE_CURRENT_LIST_DIR}/data/WeatherScraper.cpp
   ${CMAKE_CURRENT_LIST_DIR}/data/HttpBody.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/data/RetrySchedule.cpp
   ${CMAKE_CURRENT_LIST_DIR}/board/ClockWeatherPlan.cpp
 )
