@@ -198,7 +198,8 @@ int Compare(int blocks) {
     const double whole = Median(wholeCpu), bareMs = Median(bareCpu), kept = keptMs / (blocks * kKeptTicks);
 
     // The layered update alone: the whole picture, and the clock's band.
-    const FrameBuffer& frame = board.Picture();
+    FrameBuffer frame(nullptr, kWidth, kHeight);
+    board.ComposeFrame(frame.dc());
     WindowDC windowDC(board.m_hWnd);
     POINT at{0, 0}, source{0, 0};
     SIZE size{kWidth, kHeight};

@@ -5,6 +5,7 @@ set(RB_PORTABLE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/framework/Time.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/StrUtil.cpp
   ${CMAKE_CURRENT_LIST_DIR}/core/ConfigText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/core/PictureCheck.cpp
   ${CMAKE_CURRENT_LIST_DIR}/board/TextPlacement.cpp
   ${CMAKE_CURRENT_LIST_DIR}/controls/PaletteNav.cpp
   ${CMAKE_CURRENT_LIST_DIR}/data/RateParser.cpp

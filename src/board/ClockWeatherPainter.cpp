@@ -9,7 +9,7 @@
 // the panel disagrees with the rest (at midnight, or while a download
 // publishes a new record).
 void BoardWindow::DrawClockWeather() {
-    const COleDateTime now = m_clock();
+    const COleDateTime& now = m_now;
     clockweather::Inputs in;
     in.margin = m_margin;
     in.xLeft = m_xLeftDivider;
