@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/Core.h"
@@ -51,6 +52,9 @@ std::uint32_t Blended(std::uint32_t rgb);
 // Sends every WinINet request of this process to proxyUrl. WinINet reads the
 // variable once, at the first session: call before any download.
 void UseProxy(const std::string& proxyUrl);
+
+// Both rate files with `rows` rows, as an operator would write them.
+std::pair<std::string, std::string> SampleRateFiles(int rows);
 
 // The core instance, the rate buffers and the settings a board reads, for
 // one test; put back to the program's start state afterwards.
