@@ -161,7 +161,8 @@ TEST(Screens, SecondScreenWhereverTheTvIs) {
 TEST(Screens, TheBoardFollowsItsMonitor) {
     using A = screens::Watch::Action;
     const std::vector<Monitor> both{kPrimary, kRight}, alone{kPrimary}, left{kPrimary, kLeft}, unread{};
-    const Rect tv{1920, 0, 2720, 450}, dragged{100, 100, 900, 550}, moved{0, 0, 800, 450};
+    const std::vector<Monitor> smaller{{{0, 0, 1280, 720}, true}};
+    const Rect tv{1920, 0, 2720, 450}, dragged{1300, 600, 2100, 1050}, moved{0, 0, 800, 450};
     struct Step { std::vector<Monitor> monitors; Rect window; bool visible, mayShow; A action; std::vector<int> to; };
     const std::pair<const char*, std::vector<Step>> stories[] = {
         {"TV off and on, the board left standing (Wine)",
@@ -171,9 +172,9 @@ TEST(Screens, TheBoardFollowsItsMonitor) {
         {"the system moves the board onto the primary; the TV comes back on the left",
          {{both, tv, true, true, A::None, {}}, {alone, moved, true, true, A::Hide, {}},
           {left, moved, false, true, A::Return, {-1280, 0, -480, 450}}}},
-        {"dragged onto the primary: left alone",
+        {"dragged mostly onto the primary: left alone, even off a smaller primary",
          {{both, tv, true, true, A::None, {}}, {both, dragged, true, true, A::None, {}},
-          {alone, dragged, true, true, A::None, {}}}},
+          {alone, dragged, true, true, A::None, {}}, {smaller, dragged, true, true, A::None, {}}}},
         {"a list that cannot be read decides nothing", {{both, tv, true, true, A::None, {}}, {unread, tv, true, true, A::None, {}}}},
         {"one monitor, 1006: stays where it is put", {{alone, tv, true, true, A::None, {}}, {alone, tv, true, true, A::None, {}}}},
     };
