@@ -128,12 +128,9 @@ TEST(Layout, LabelSplittingAndDigitFont) {
 }
 
 namespace {
-using screens::Monitor;
-using screens::Rect;
+using screens::Monitor, screens::Rect;
 std::vector<int> Edges(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
-const Monitor kPrimary{{0, 0, 1920, 1080}, true};
-const Monitor kRight{{1920, 0, 3200, 1024}, false};
-const Monitor kLeft{{-1280, 0, 0, 1024}, false};
+const Monitor kPrimary{{0, 0, 1920, 1080}, true}, kRight{{1920, 0, 3200, 1024}, false}, kLeft{{-1280, 0, 0, 1024}, false};
 }  // namespace
 
 TEST(Screens, SecondScreenWhereverTheTvIs) {
@@ -160,8 +157,8 @@ TEST(Screens, SecondScreenWhereverTheTvIs) {
 
 TEST(Screens, TheBoardFollowsItsMonitor) {
     using A = screens::Watch::Action;
-    const std::vector<Monitor> both{kPrimary, kRight}, alone{kPrimary}, left{kPrimary, kLeft}, unread{};
-    const std::vector<Monitor> smaller{{{0, 0, 1280, 720}, true}};
+    const std::vector<Monitor> both{kPrimary, kRight}, alone{kPrimary}, left{kPrimary, kLeft}, unread{},
+        smaller{{{0, 0, 1280, 720}, true}};
     const Rect tv{1920, 0, 2720, 450}, dragged{1300, 600, 2100, 1050}, moved{0, 0, 800, 450};
     struct Step { std::vector<Monitor> monitors; Rect window; bool visible, mayShow; A action; std::vector<int> to; };
     const std::pair<const char*, std::vector<Step>> stories[] = {
@@ -184,9 +181,7 @@ TEST(Screens, TheBoardFollowsItsMonitor) {
             const Step& s = steps[i];
             const screens::Watch::Step got = watch.Check(s.monitors, s.window, s.visible, s.mayShow);
             EXPECT_EQ(got.action, s.action) << what << ", step " << i;
-            if (s.action == A::Return) {
-                EXPECT_EQ(Edges(got.to), s.to) << what << ", step " << i;
-            }
+            EXPECT_TRUE(got.action != A::Return || Edges(got.to) == s.to) << what << ", step " << i;
         }
     }
 }

@@ -72,16 +72,9 @@ Pixels CaptureScreen(const RECT& rc) {
     void* bits = nullptr;
     UniqueBitmap dib(::CreateDIBSection(screen.get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bits) return Pixels{};
-    // Only what lies on the virtual screen: Wine copies nothing at all for
-    // a rectangle that reaches past it.
-    const RECT desktop{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
-                       ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                       ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    RECT part{};
-    if (::IntersectRect(&part, &rc, &desktop)) {
+    {
         ScopedSelect select(mem.get(), dib.get());
-        ::BitBlt(mem.get(), part.left - rc.left, part.top - rc.top, part.right - part.left, part.bottom - part.top,
-                 screen.get(), part.left, part.top, SRCCOPY);
+        ::BitBlt(mem.get(), 0, 0, p.width, p.height, screen.get(), rc.left, rc.top, SRCCOPY);
     }
     ::GdiFlush();
     const auto* src = static_cast<const std::uint32_t*>(bits);
@@ -98,30 +91,21 @@ std::uint32_t Blended(std::uint32_t rgb) {
     return out;
 }
 
-std::string ScreenArrangement() {
-    const char* screens = std::getenv("RATEBOARD_SCREENS");
-    return screens ? screens : "";
-}
-
 bool SwitchTv(bool on) {
     // xrandr, a Unix program, which Wine starts without a handle to wait on.
     const char* command = std::getenv(on ? "RATEBOARD_TV_ON" : "RATEBOARD_TV_OFF");
     if (!command) return false;
-    std::wstring line = Widen(CString(command));
-    STARTUPINFOW si{};
+    std::string line = command;
+    STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
     ::CloseHandle(pi.hThread);
     ::CloseHandle(pi.hProcess);
     const size_t expected = on ? 2 : 1;
     for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 5000;) {
         if (SystemMonitors().size() == expected) return true;
-        if (on) {
-            PumpMessages(20);
-        } else {
-            ::Sleep(20);
-        }
+        on ? PumpMessages(20) : ::Sleep(20);
     }
     return false;
 }

@@ -48,13 +48,9 @@ Pixels CaptureScreen(const RECT& rc);
 // a constant alpha of 253, each channel c becomes c x 253 / 255, rounded.
 std::uint32_t Blended(std::uint32_t rgb);
 
-// The two-monitor desktop of cmake/two-screens: its arrangement ("right"
-// or "left" of the operator's monitor), or empty on any other display.
-std::string ScreenArrangement();
-// Switches the TV's output off or on again and waits until the system's
-// monitor list shows it (at most 5 s). Switching off it pumps no messages,
-// so no board tick runs meanwhile; switching on it does: where the primary
-// monitor moves on the X screen, Wine waits for the windows it moves.
+// On the desktop of cmake/two-screens: the TV's output off (no messages pumped,
+// so no tick runs meanwhile) or on again (pumped: Wine waits for the windows
+// it moves), until the system's monitor list shows it (at most 5 s).
 bool SwitchTv(bool on);
 
 // Sends every WinINet request of this process to proxyUrl. WinINet reads the
