@@ -62,6 +62,7 @@ void BoardWindow::PlaceBoard(RECT rc) {
     // plain one would show a grey dialog-coloured rectangle.
     KeepLayered(m_hWnd);
     ShowWindow(SW_SHOW);
+    m_screens.Placed(m_hWnd);
 }
 
 void BoardWindow::LayOut() {
@@ -76,6 +77,7 @@ void BoardWindow::LayOut() {
 void BoardWindow::OnTimer(UINT_PTR id) {
     switch (id) {
     case TIMER_TICK:
+        CheckScreens();
         ++m_tickCount;
         Render();
         break;
@@ -104,6 +106,17 @@ void BoardWindow::OnWeatherResult(BOOL published) {
     if (delay != 0) SetTimer(TIMER_RETRY, delay);
 }
 
+void BoardWindow::Hide() {
+    m_screens.Reset();
+    ShowWindow(SW_HIDE);
+}
+
+bool BoardWindow::CheckScreens() {
+    if (m_screens.Check(m_hWnd) != ScreenWatch::Result::Returned) return false;
+    m_picture.PushWholeNext();  // shown again: the window gets all of the picture
+    return true;
+}
+
 void BoardWindow::OnLButtonDown(UINT, POINT) {
     // Let the system drag the board as if by its caption; the next render
     // reads the new position from the window.
@@ -122,13 +135,14 @@ LRESULT BoardWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
         OnTimer(static_cast<UINT_PTR>(wp));
         return Default();
+    // The system may drop a layered window's picture on a display change or a resume.
+    case WM_DISPLAYCHANGE:
+        m_picture.PushWholeNext();
+        if (CheckScreens()) Render();
+        return Default();
     case WM_WEATHER_RESULT:
         OnWeatherResult(static_cast<BOOL>(wp));
         return 0;
-    // The system may drop a layered window's picture on these.
-    case WM_DISPLAYCHANGE:
-        m_picture.PushWholeNext();
-        return Default();
     case WM_POWERBROADCAST:
         if (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND) m_picture.PushWholeNext();
         return Default();

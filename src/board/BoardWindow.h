@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "board/KeptPicture.h"
+#include "board/ScreenWatch.h"
 #include "data/RetrySchedule.h"
 #include "framework/Handles.h"
 
@@ -41,6 +42,9 @@ public:
     void RenderWholeFrame();
     // Sets the weather record to "Loading" and starts one download.
     void StartWeatherThread();
+    // Hides the board at the operator's word: it then stays hidden until
+    // placed again, whatever monitors come and go.
+    void Hide();
     void SetClock(Clock clock) { m_clock = clock; }
     // Other update entry points than User32's (a test watching what the window is given).
     void UseLayeredUpdate(KeptPicture::UpdateFn whole, KeptPicture::UpdateIndirectFn part) {
@@ -72,6 +76,9 @@ private:
     layout::BoardLayout Layout() const {
         return layout::BoardLayout{m_margin, m_xLeftDivider, m_xRightDivider, m_yHeaderRule, m_yPanelRule};
     }
+    // Hides the board when the monitor under it has gone, and shows it again
+    // once an extended monitor is back: true when it came back.
+    bool CheckScreens();
     // The size of m_rcBoard when a picture can be made for it, else 0 x 0.
     SIZE PictureSize() const;
 
@@ -103,4 +110,5 @@ private:
     KeptPicture m_picture;
     RetrySchedule m_retries;
     bool m_updateMissingReported = false;
+    ScreenWatch m_screens;
 };

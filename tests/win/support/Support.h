@@ -49,6 +49,11 @@ Pixels CaptureScreen(const RECT& rc);
 // a constant alpha of 253, each channel c becomes c x 253 / 255, rounded.
 std::uint32_t Blended(std::uint32_t rgb);
 
+// On the desktop of cmake/two-screens: the TV's output off (no messages pumped,
+// so no tick runs meanwhile) or on again (pumped: Wine waits for the windows
+// it moves), until the system's monitor list shows it (at most 5 s).
+bool SwitchTv(bool on);
+
 // Sends every WinINet request of this process to proxyUrl. WinINet reads the
 // variable once, at the first session: call before any download.
 void UseProxy(const std::string& proxyUrl);
