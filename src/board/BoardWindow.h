@@ -83,7 +83,8 @@ private:
     SIZE PictureSize() const;
 
     // The paint steps (Render.cpp and the painters).
-    picture::Seen DrawBackground(Gdiplus::Graphics& graphics);
+    picture::Seen DrawBackground(Gdiplus::Graphics& graphics);  // bg.jpg, or the colour
+    void FillBackground(Gdiplus::Graphics& graphics, const RECT& area);
     void DrawDividers(Gdiplus::Graphics& graphics);
     void CollectOutlines();  // one clock reading, then both painters into m_outlines
     void DrawRateTables();    // RateTablePainter.cpp

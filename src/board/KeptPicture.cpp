@@ -61,7 +61,7 @@ bool KeptPicture::BackgroundChanged(const Scene& s, bool minuteDue) const {
     return true;
 }
 
-const KeptPicture::Glyph& KeptPicture::GlyphOf(const Outline& o, const Scene& s) {
+KeptPicture::Glyph& KeptPicture::GlyphOf(const Outline& o, const Scene& s) {
     auto it = m_glyphs.find(o);
     if (it != m_glyphs.end()) return it->second;
     Glyph glyph;
@@ -81,6 +81,34 @@ const KeptPicture::Glyph& KeptPicture::GlyphOf(const Outline& o, const Scene& s)
     return m_glyphs.emplace(o, std::move(glyph)).first->second;
 }
 
+const std::vector<KeptPicture::Figure>& KeptPicture::FiguresOf(Glyph& glyph) {
+    if (glyph.split) return glyph.figures;
+    glyph.split = true;
+    Gdiplus::PathData data;
+    if (glyph.path->GetPathData(&data) != Gdiplus::Ok) {
+        glyph.figures.push_back(Figure{0, glyph.bounds});  // the whole string, then
+        return glyph.figures;
+    }
+    for (INT first = 0; first < data.Count;) {
+        INT end = first + 1;
+        while (end < data.Count && (data.Types[end] & Gdiplus::PathPointTypePathTypeMask) != Gdiplus::PathPointTypeStart) ++end;
+        Figure figure;
+        figure.shape = picture::ContentHash(data.Points + first, sizeof(Gdiplus::PointF) * (end - first));
+        figure.shape = picture::ContentHash(data.Types + first, static_cast<std::size_t>(end - first), figure.shape);
+        float left = data.Points[first].X, right = left, top = data.Points[first].Y, bottom = top;
+        for (INT k = first; k < end; ++k) {
+            left = std::min(left, data.Points[k].X), right = std::max(right, data.Points[k].X);
+            top = std::min(top, data.Points[k].Y), bottom = std::max(bottom, data.Points[k].Y);
+        }
+        // A curve lies within its control points; anti-aliasing reaches the pixels around.
+        figure.bounds = RECT{static_cast<LONG>(std::floor(left)) - 2, static_cast<LONG>(std::floor(top)) - 2,
+                             static_cast<LONG>(std::ceil(right)) + 2, static_cast<LONG>(std::ceil(bottom)) + 2};
+        glyph.figures.push_back(figure);
+        first = end;
+    }
+    return glyph.figures;
+}
+
 RECT KeptPicture::ChangedArea(const std::vector<Outline>& before, const Scene& s) {
     auto sorted = [](const std::vector<Outline>& list) {
         std::vector<const Outline*> out;
@@ -89,16 +117,45 @@ RECT KeptPicture::ChangedArea(const std::vector<Outline>& before, const Scene& s
         return out;
     };
     const std::vector<const Outline*> a = sorted(before), b = sorted(*s.outlines);
-    std::vector<const Outline*> changed;
+    std::vector<const Outline*> gone, come;
     const auto less = [](const Outline* x, const Outline* y) { return *x < *y; };
-    std::set_symmetric_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(changed), less);
+    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(gone), less);
+    std::set_difference(b.begin(), b.end(), a.begin(), a.end(), std::back_inserter(come), less);
+    // Each ink is filled as one path (alternate fill): outside the outlines
+    // that are on one side only, every pixel's coverage stays as it was. A
+    // string that changed in one glyph keeps the others where they were.
+    std::map<std::pair<Ink, std::uint64_t>, std::pair<int, RECT>> balance;
+    for (const auto& [list, step] : {std::make_pair(&gone, -1), std::make_pair(&come, 1)}) {
+        for (const Outline* o : *list) {
+            for (const Figure& f : FiguresOf(GlyphOf(*o, s))) {
+                auto& entry = balance[{o->ink, f.shape}];
+                entry.first += step;
+                entry.second = f.bounds;
+            }
+        }
+    }
     RECT area{0, 0, 0, 0};
-    for (const Outline* o : changed) Include(area, GlyphOf(*o, s).bounds);
+    for (const auto& entry : balance) {
+        if (entry.second.first != 0) Include(area, entry.second.second);
+    }
     return area;
 }
 
+void KeptPicture::DrawArea(const RECT& area, const Scene& s) {
+    if (m_base.valid()) {
+        m_scratch.CopyFrom(m_base, area);
+    } else {
+        m_scratch.Clear(area);  // as a whole picture starts: nothing under the colour
+        Gdiplus::Graphics graphics(m_scratch.dc());
+        SetUpGraphics(graphics);
+        graphics.SetClip(Gdiplus::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top));
+        s.drawPlainBackground(graphics, area);
+    }
+    FillStrings(area, s);
+}
+
 void KeptPicture::FillStrings(const RECT& area, const Scene& s) {
-    Gdiplus::Graphics graphics(m_frame.dc());
+    Gdiplus::Graphics graphics(m_scratch.dc());
     SetUpGraphics(graphics);
     graphics.SetClip(Gdiplus::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top));
     m_textPath.Reset();
@@ -114,54 +171,77 @@ void KeptPicture::Render(HWND window, const Scene& s) {
     WindowDC windowDC(window);
     if (!windowDC.get()) return;
     const int w = s.size.cx, h = s.size.cy;
-    if (!m_frame.valid() || m_frame.width() != w || m_frame.height() != h) {
-        m_frame = FrameBuffer(windowDC.get(), w, h);
-        m_base = FrameBuffer(windowDC.get(), w, h);
+    const RECT picture{0, 0, w, h};
+    if (m_key.valid && (m_key.size.cx != w || m_key.size.cy != h)) {
         m_key = Key{};
-        m_pushWhole = true;
-        if (!m_frame.valid() || !m_base.valid()) {
-            // Out of memory or handles: the last picture stays on the screen.
-            m_frame = FrameBuffer();
-            m_base = FrameBuffer();
-            return;
-        }
+        m_base = FrameBuffer();
+        m_scratch = FrameBuffer();
+    }
+    if (!m_scratch.valid()) {
+        // Its pages are the system's until drawn on. Out of memory or
+        // handles: the last picture stays on the screen.
+        m_scratch = FrameBuffer(windowDC.get(), w, h);
+        if (!m_scratch.valid()) return;
     }
 
     const bool minuteDue = m_minute.Due(s.now);
-    const bool whole = !SameSettings(s) || BackgroundChanged(s, minuteDue);
-    if (whole) {
-        m_base.Clear();  // a smaller picture leaves the rest transparent
-        Gdiplus::Graphics graphics(m_base.dc());
+    const bool redraw = !SameSettings(s) || BackgroundChanged(s, minuteDue);
+    // A hidden window may lose what it showed: all of it once it is back.
+    const bool visible = ::IsWindowVisible(window);
+    if (!visible) m_hiddenSincePush = true;
+    const bool lostLayered = KeepLayered(window);
+    RECT rc{};
+    ::GetWindowRect(window, &rc);
+    const bool moved = rc.left != m_pushedAt.x || rc.top != m_pushedAt.y;  // a part goes only where the rest is
+    bool all = redraw || m_pushWhole || lostLayered || minuteDue || moved || (visible && m_hiddenSincePush);
+
+    if (redraw) {
+        m_scratch.Clear();  // a smaller picture leaves the rest transparent
+        Gdiplus::Graphics graphics(m_scratch.dc());
         SetUpGraphics(graphics);
         // What reached the picture, not what the file system says: a picture
         // that could not be read is tried again at the next render.
         m_key = Key{true, s.size, s.board, s.layout, s.text, s.background, s.digits, s.drawBackground(graphics)};
+        // The background is kept only where it saves work: bg.jpg drawn.
+        if (m_key.seen.drawn) {
+            if (!m_base.valid()) m_base = FrameBuffer(windowDC.get(), w, h);
+            m_base.CopyFrom(m_scratch, picture);
+            m_key.valid = m_base.valid();  // no room to keep it: drawn whole again at the next render
+        } else {
+            m_base = FrameBuffer();
+        }
     }
-    RECT area = whole ? RECT{0, 0, w, h} : ChangedArea(m_drawn, s);
-    const RECT picture{0, 0, w, h};
+    RECT area = all ? picture : ChangedArea(m_drawn, s);
     if (!::IntersectRect(&area, &area, &picture)) area = RECT{0, 0, 0, 0};  // strings below the bottom edge
-    if (!::IsRectEmpty(&area)) {
-        m_frame.CopyFrom(m_base, area);
-        FillStrings(area, s);
-    }
     m_drawn = *s.outlines;
+    if (!::IsRectEmpty(&area)) {
+        if (redraw) {
+            FillStrings(area, s);  // on the background just drawn
+        } else {
+            DrawArea(area, s);
+        }
+        bool pushed = Push(window, windowDC.get(), all ? nullptr : &area);
+        if (!pushed && !all) {
+            // A refused part: the window may show anything there now. All of it, at once.
+            all = true;
+            DrawArea(picture, s);
+            pushed = Push(window, windowDC.get(), nullptr);
+        }
+        m_pushWhole = !pushed;  // nothing went: all of it next time
+        if (pushed) m_pushedAt = POINT{rc.left, rc.top};
+        if (pushed && all) {
+            m_minute.Done(s.now);
+            if (visible) m_hiddenSincePush = false;
+        }
+        // The window keeps what it was given: the pages of a whole picture go back.
+        if (all) m_scratch = FrameBuffer();
+    }
     // Glyphs are kept for the strings on the board, and no longer.
     std::map<Outline, Glyph> kept;
     for (const Outline& o : m_drawn) {
         if (m_glyphs.count(o)) kept.insert(m_glyphs.extract(o));
     }
     m_glyphs.swap(kept);
-
-    // A hidden window may lose what it showed: all of it once it is back.
-    const bool visible = ::IsWindowVisible(window);
-    if (!visible) m_hiddenSincePush = true;
-    const bool lostLayered = KeepLayered(window);
-    const bool all = whole || m_pushWhole || lostLayered || minuteDue || (visible && m_hiddenSincePush);
-    if (!all && ::IsRectEmpty(&area)) return;  // nothing the window shows has changed
-    if (Push(window, windowDC.get(), all ? nullptr : &area)) {
-        m_minute.Done(s.now);
-        if (visible) m_hiddenSincePush = false;
-    }
 }
 
 bool KeptPicture::Push(HWND window, HDC windowDC, const RECT* dirty) {
@@ -169,23 +249,13 @@ bool KeptPicture::Push(HWND window, HDC windowDC, const RECT* dirty) {
     RECT rc{};
     ::GetWindowRect(window, &rc);
     POINT destination{rc.left, rc.top};
-    SIZE size{m_frame.width(), m_frame.height()};
+    SIZE size{m_scratch.width(), m_scratch.height()};
     POINT source{0, 0};
-    // A part is enough only where the window shows the rest already, in place.
-    const bool moved = destination.x != m_pushedAt.x || destination.y != m_pushedAt.y;
-    bool partDone = false;
-    if (dirty && !moved && m_updatePart) {
-        UPDATELAYEREDWINDOWINFO info{sizeof info, windowDC, &destination, &size, m_frame.dc(), &source, 0, &m_blend,
-                                     ULW_ALPHA, dirty};
-        partDone = m_updatePart(window, &info) != FALSE;
-    }
-    // All of it when asked, and at once when a part did not go: the window
-    // may show anything there now.
-    const bool wholeDone = !partDone && m_update(window, windowDC, &destination, &size, m_frame.dc(), &source, 0,
-                                                 &m_blend, ULW_ALPHA) != FALSE;
-    if (partDone || wholeDone) m_pushedAt = destination;
-    m_pushWhole = !partDone && !wholeDone;  // nothing went: all of it next time
-    return wholeDone;
+    if (!dirty) return m_update(window, windowDC, &destination, &size, m_scratch.dc(), &source, 0, &m_blend, ULW_ALPHA);
+    if (!m_updatePart) return false;  // before Vista: all of it
+    UPDATELAYEREDWINDOWINFO info{sizeof info, windowDC, &destination, &size, m_scratch.dc(), &source, 0, &m_blend,
+                                 ULW_ALPHA, dirty};
+    return m_updatePart(window, &info) != FALSE;
 }
 
 void KeptPicture::PushOther(HWND window, HDC windowDC, const FrameBuffer& frame) {
@@ -195,7 +265,7 @@ void KeptPicture::PushOther(HWND window, HDC windowDC, const FrameBuffer& frame)
     SIZE size{frame.width(), frame.height()};
     POINT source{0, 0};
     m_update(window, windowDC, &destination, &size, frame.dc(), &source, 0, &m_blend, ULW_ALPHA);
-    m_pushWhole = true;  // the window no longer shows the kept picture
+    m_pushWhole = true;  // the window no longer shows the board's own picture
 }
 
 Gdiplus::Size KeptPicture::Measure(int emSize, const CString& text) {

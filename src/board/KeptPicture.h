@@ -1,20 +1,24 @@
 // What the board keeps between renders, so that a render draws again only
-// what changed: two pictures of the board's size (the background with the
-// dividers, and the whole board as last pushed), what they were drawn from,
-// the strings on them with their glyph outlines and measurements, and the
-// window's update. Each second only the clock row changes; the tables, the
-// weather block, the colours, the size and the background picture seldom
-// do. A render works out which strings changed, copies the background back
-// under them, fills again every string that touches that area (clipped to
-// it), and hands the window only that area. The pixels are those of a whole
-// picture drawn from nothing.
+// what changed: what the picture was drawn from, the strings on it with
+// their glyph outlines and measurements, the background picture where
+// bg.jpg gives one, and the window's update. Each second only the clock's
+// colon blinks; a minute changes a digit or two; the tables, the weather
+// block, the colours, the size and the background picture seldom change.
+// A render works out which glyph outlines changed, draws the background
+// again under them (copied from the kept background picture, or the colour
+// and the dividers where there is none), fills again every string that
+// touches that area (whole, clipped to it), and hands the window only that
+// area. The pixels are those of a whole picture drawn from nothing.
 //
-// The window is given the whole picture again whenever it may not show it
-// any more: after a placement, a move or a hidden spell, a lost layered
-// style, a failed update, a display change or a resume, and once a minute
-// in any case; bg.jpg's bytes are compared with what was drawn at that
-// minute too.
+// The window keeps the picture it was given, so the board keeps no
+// board-sized picture of its own for it: each render draws into a scratch
+// surface whose pages go back to the system after a whole picture. The
+// window is given the whole picture again whenever it may not show it any
+// more: after a placement, a move or a hidden spell, a lost layered style,
+// a refused update, a display change or a resume, and once a minute in any
+// case; bg.jpg's bytes are compared with what was drawn at that minute too.
 #pragma once
+#include <cstdint>
 #include <ctime>
 #include <functional>
 #include <map>
@@ -51,6 +55,9 @@ public:
         const Gdiplus::StringFormat* format = nullptr;
         // The background and the dividers, whole; what of bg.jpg reached them.
         std::function<picture::Seen(Gdiplus::Graphics&)> drawBackground;
+        // The background colour and the dividers over an area, clipped to it
+        // (where no bg.jpg is drawn): the same pixels there as a whole picture has.
+        std::function<void(Gdiplus::Graphics&, const RECT&)> drawPlainBackground;
     };
 
     // UpdateLayeredWindow, and UpdateLayeredWindowIndirect where the system
@@ -61,13 +68,13 @@ public:
     }
     bool CanPush() const { return m_update != nullptr; }
 
-    // Draws what changed since the last render into the kept picture and
-    // hands the window that part, or all of it when the window needs it.
+    // Draws what changed since the last render and hands the window that
+    // part, or all of it when the window needs it.
     void Render(HWND window, const Scene& scene);
     // The next push hands the window all of the picture.
     void PushWholeNext() { m_pushWhole = true; }
-    // Hands the window a picture composed elsewhere; the kept one goes whole
-    // at the next push.
+    // Hands the window a picture composed elsewhere; the board's own goes
+    // whole at the next push.
     void PushOther(HWND window, HDC windowDC, const FrameBuffer& frame);
 
     // The text family's size of text at em (getTextBounds, remembered while
@@ -76,7 +83,7 @@ public:
     void ForgetMeasurements() { m_measured.clear(); }
 
 private:
-    // What the kept pictures depend on besides their strings: when any of it
+    // What the picture depends on besides its strings: when any of it
     // changes, everything is drawn again.
     struct Key {
         bool valid = false;
@@ -85,33 +92,44 @@ private:
         Gdiplus::ARGB text = 0, background = 0, digits = 0;
         picture::Seen seen;  // what of bg.jpg reached the background
     };
+    // One closed outline of a glyph: its points, and every pixel its fill can touch.
+    struct Figure {
+        std::uint64_t shape = 0;
+        RECT bounds{};
+    };
     // One string's glyph outlines, kept while the string is on the board.
     struct Glyph {
         std::unique_ptr<Gdiplus::GraphicsPath> path;
         RECT bounds{};  // every pixel its fill can touch
+        std::vector<Figure> figures;  // worked out when the string first changes
+        bool split = false;
     };
     bool SameSettings(const Scene& scene) const;
     bool BackgroundChanged(const Scene& scene, bool minuteDue) const;
-    const Glyph& GlyphOf(const Outline& outline, const Scene& scene);
-    // The area of the strings on one list and not on the other.
+    Glyph& GlyphOf(const Outline& outline, const Scene& scene);
+    const std::vector<Figure>& FiguresOf(Glyph& glyph);
+    // The area of the glyph outlines on one list of strings and not on the
+    // other: the colon alone when it blinks, the digits that changed.
     RECT ChangedArea(const std::vector<Outline>& before, const Scene& scene);
+    // The background under `area`, then every string touching it, clipped.
+    void DrawArea(const RECT& area, const Scene& scene);
     void FillStrings(const RECT& area, const Scene& scene);
-    // Hands m_frame to the window: `dirty` of it, or all of it when null or
-    // when handing a part fails. True when all of it went.
+    // Hands the scratch surface to the window: `dirty` of it, or all of it
+    // when null. True when it went.
     bool Push(HWND window, HDC windowDC, const RECT* dirty);
 
     UpdateFn m_update = nullptr;
     UpdateIndirectFn m_updatePart = nullptr;
     BLENDFUNCTION m_blend{AC_SRC_OVER, 0, kBoardAlpha, AC_SRC_ALPHA};
-    FrameBuffer m_base;   // background and dividers
-    FrameBuffer m_frame;  // the whole board as last pushed
+    FrameBuffer m_base;     // bg.jpg with the dividers, only where bg.jpg was drawn
+    FrameBuffer m_scratch;  // what a render draws and hands over
     Key m_key;
     std::vector<Outline> m_drawn;
     std::map<Outline, Glyph> m_glyphs;
     std::map<std::pair<int, CString>, Gdiplus::Size> m_measured;
     Gdiplus::GraphicsPath m_textPath{Gdiplus::FillModeAlternate};
     Gdiplus::GraphicsPath m_digitPath{Gdiplus::FillModeAlternate};
-    bool m_pushWhole = true;         // the window shows nothing of m_frame yet
+    bool m_pushWhole = true;         // the window shows nothing of the board yet
     bool m_hiddenSincePush = false;  // hidden since all of it went to a visible window
     POINT m_pushedAt{0, 0};
     picture::MinuteCheck m_minute;   // the whole push and bg.jpg's bytes, once a minute

@@ -43,6 +43,10 @@ void BoardWindow::Render() {
         DrawDividers(graphics);
         return seen;
     };
+    scene.drawPlainBackground = [this](Gdiplus::Graphics& graphics, const RECT& area) {
+        FillBackground(graphics, area);
+        DrawDividers(graphics);
+    };
     m_picture.Render(m_hWnd, scene);
 }
 
@@ -111,13 +115,24 @@ picture::Seen BoardWindow::DrawBackground(Gdiplus::Graphics& graphics) {
     const CString file = g_appPath + "bg.jpg";
     picture::Seen seen;
     if (g_core->isFileExist(file)) seen = g_core->drawPic(graphics, 0, 0, file);
-    if (seen.drawn) return seen;
     // No picture, or one that cannot be drawn (held by the program writing
     // it, cut short, empty): the background colour, never a see-through board.
-    Gdiplus::SolidBrush background(g_clrBg);
-    graphics.FillRectangle(&background, 0.0f, 0.0f, static_cast<Gdiplus::REAL>(g_width),
-                           static_cast<Gdiplus::REAL>(g_height));
+    if (!seen.drawn) FillBackground(graphics, RECT{0, 0, g_width, g_height});
     return seen;
+}
+
+void BoardWindow::FillBackground(Gdiplus::Graphics& graphics, const RECT& area) {
+    // Only around the part asked for, since GDI+ works over all of a filled
+    // rectangle, clipped or not; a pixel beyond it on every side, so that
+    // with anti-aliasing the part's own edge pixels are covered as wholly as
+    // when the board is filled whole (the caller clips to the part).
+    RECT fill{0, 0, g_width, g_height}, around = area;
+    ::InflateRect(&around, 1, 1);
+    if (!::IntersectRect(&fill, &fill, &around)) return;
+    Gdiplus::SolidBrush background(g_clrBg);
+    graphics.FillRectangle(&background, static_cast<Gdiplus::REAL>(fill.left), static_cast<Gdiplus::REAL>(fill.top),
+                           static_cast<Gdiplus::REAL>(fill.right - fill.left),
+                           static_cast<Gdiplus::REAL>(fill.bottom - fill.top));
 }
 
 void BoardWindow::DrawDividers(Gdiplus::Graphics& graphics) {
