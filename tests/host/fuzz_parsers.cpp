@@ -1,6 +1,7 @@
 // libFuzzer target: the rate file parser and the weather scraper against any
 // bytes. The first byte picks the parser; whatever comes, the table keeps its
-// shape and a record keeps its fields (9, or 12 ending in the next-day mark).
+// shape and a record keeps its fields (9, or 12 ending in the next-day mark),
+// none longer than two bounded values and their joining text.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -33,8 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto record = weather::ScrapeRecord(CString(input));
     weather::CheckMarkers(CString(input));
     if (!record) return 0;
-    int fields = 1;
-    for (int i = 0; i < record->GetLength(); ++i) fields += (*record)[i] == ',';
+    int fields = 1, length = 0;
+    for (int i = 0; i < record->GetLength(); ++i) {
+        const bool comma = (*record)[i] == ',';
+        fields += comma;
+        length = comma ? 0 : length + 1;
+        if (length > 2 * weather::kMaxValueBytes + 8) std::abort();
+    }
     // A value's own commas are written full-width: the fields never move.
     if (fields != 9 && fields != 12) std::abort();
     return 0;
