@@ -5,8 +5,9 @@
 //   boardcheck config                              the settings in config.ini
 //   --utf8 anywhere: print UTF-8 instead of code page 936
 //
-// Exit status: 0 when all went well, 1 when the page gives no record or a
-// file cannot be read, 2 for a command line it does not understand.
+// Exit status: 0 when all went well (for weather: a record was read), 1 when
+// the download failed, the page gives no record or a file cannot be read, 2
+// for a command line it does not understand.
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "core/ConfigText.h"
 #include "core/Core.h"
+#include "data/HttpBody.h"
 #include "data/RateFile.h"
 #include "data/WeatherScraper.h"
 #include "data/WeatherThread.h"
@@ -51,21 +53,22 @@ CString Num(long long value) {
     return s;
 }
 
-std::optional<std::string> ReadFile(const std::wstring& path) {
+// Feeds the file's bytes to `take` until it returns false; false when the
+// file cannot be read.
+template <typename Take>
+bool ReadFile(const std::wstring& path, Take take) {
     UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
         file.release();  // not a handle to close
-        return std::nullopt;
+        return false;
     }
-    std::string bytes;
     char buffer[65536];
     DWORD read = 0;
     while (::ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr)) {
-        if (read == 0) return bytes;
-        bytes.append(buffer, read);
+        if (read == 0 || !take(buffer, static_cast<int>(read))) return true;
     }
-    return std::nullopt;
+    return false;
 }
 
 // What a WinINet error means, for whoever looks after the PC.
@@ -108,6 +111,62 @@ CString ProxyOf(CInternetSession& session) {
     return Narrow(info->lpszProxy);
 }
 
+CString LimitsText() {
+    return "limits: each wait on the network " + Num(WeatherThread::TIMEOUT_MS / 1000) + " s, the whole download " +
+           Num(WeatherThread::DEADLINE_MS / 1000) + " s, " + Num(WeatherThread::MAX_REDIRECTS) + " redirects, " +
+           Num(httpbody::kMaxBytes / (1024 * 1024)) + " MiB";
+}
+
+// Why a body that arrived is not a page the board reads.
+CString BodyVerdict(httpbody::Kind kind) {
+    switch (kind) {
+    case httpbody::Kind::TooLarge:
+        return "the page is larger than " + Num(httpbody::kMaxBytes / (1024 * 1024)) + " MiB, which no weather page is";
+    case httpbody::Kind::Compressed:
+        return "the page arrived compressed, which the board does not read (a proxy or a filter in the way?)";
+    case httpbody::Kind::Binary:
+        return "the page is binary (it holds NUL bytes), not the text of a weather page";
+    case httpbody::Kind::Text:
+        break;
+    }
+    return "";
+}
+
+// Why a download gave the board no page.
+CString DownloadVerdict(const WeatherThread& fetch) {
+    CString why;
+    switch (fetch.LastFailure()) {
+    case WeatherThread::Failure::Status:
+        why = "the server answered " + Num(fetch.LastStatus()) + " instead of the page";
+        break;
+    case WeatherThread::Failure::RedirectLoop:
+        why = "redirect loop: the server sent the download on more than " + Num(WeatherThread::MAX_REDIRECTS) +
+              " times";
+        for (const CString& address : fetch.Redirects()) why += " -> " + address;
+        break;
+    case WeatherThread::Failure::Deadline:
+        why = "the page had not arrived after " + Num(WeatherThread::DEADLINE_MS / 1000) +
+              " s, all the board gives a download (the server or the proxy sends too slowly)";
+        break;
+    case WeatherThread::Failure::TooLarge:
+        why = BodyVerdict(httpbody::Kind::TooLarge);
+        break;
+    case WeatherThread::Failure::Compressed:
+        why = BodyVerdict(httpbody::Kind::Compressed);
+        break;
+    case WeatherThread::Failure::Binary:
+        why = BodyVerdict(httpbody::Kind::Binary);
+        break;
+    case WeatherThread::Failure::None:
+        why = "the server answered with an empty page";
+        break;
+    case WeatherThread::Failure::Network:
+        return "verdict: the download failed: no page arrived, so the board shows \"Loading\"; "
+               "check the network cable, the proxy and the firewall";
+    }
+    return "verdict: the download failed: " + why + ", so the board shows \"Loading\"";
+}
+
 CString RetryText() {
     CString minutes;
     for (int i = 1; WeatherRetryDelayMs(i) != 0; ++i) {
@@ -136,17 +195,23 @@ int Weather(const std::vector<std::wstring>& args, CCore& core) {
     CString page;
     if (pageFile) {
         Line("page file: " + Narrow(*pageFile));
-        auto bytes = ReadFile(*pageFile);
-        if (!bytes) {
+        // Judged as the board judges a download's body, and read no further.
+        httpbody::Body body;
+        if (!ReadFile(*pageFile, [&](const char* data, int length) { return body.Append(data, length); })) {
             Line("cannot read the page file");
             return 1;
         }
-        page = CString(std::move(*bytes));
+        if (body.Check() != httpbody::Kind::Text) {
+            Line("verdict: " + BodyVerdict(body.Check()) + ", so the board shows \"Loading\"");
+            return 1;
+        }
+        page = body.Take();
     } else {
         const CString id = weather::CityOrDefault(city ? *city : core.getConfigStr("cityid"));
         const CString address = weather::PageAddress(id);
         Line("city: " + id);
         Line("address: " + address);
+        Line(LimitsText());
         // The board's own download, run here on this thread.
         WeatherThreadParam param;
         WeatherThread fetch(&WeatherThread::WeatherThreadProc, &param);
@@ -157,22 +222,20 @@ int Weather(const std::vector<std::wstring>& args, CCore& core) {
         Line("proxy: " + ProxyOf(*fetch.Session()));
         const DWORD start = ::GetTickCount();
         page = fetch.HttpGet(address);
+        const DWORD spent = ::GetTickCount() - start;
+        for (const CString& next : fetch.Redirects()) Line("redirected to: " + next);
         CString took;
-        took.Format("%.1f s", (::GetTickCount() - start) / 1000.0);
+        took.Format("%.1f s", spent / 1000.0);
         Line("status: " + (fetch.LastStatus() ? Num(fetch.LastStatus()) : CString("none (no answer)")) + ", after " +
              took);
         if (fetch.LastError()) Line("error: " + ErrorText(fetch.LastError()));
-        if (page.IsEmpty() && ::GetTickCount() - start + 100 >= WeatherThread::TIMEOUT_MS) {
+        if (fetch.LastFailure() == WeatherThread::Failure::Network && spent + 100 >= WeatherThread::TIMEOUT_MS) {
             // Time-outs come under other names too (Wine reports an aborted connection).
             Line("timed out: no answer within " + Num(WeatherThread::TIMEOUT_MS / 1000) +
                  " s (the server or the proxy accepts the connection and stays silent)");
         }
         if (page.IsEmpty()) {
-            Line(fetch.LastStatus() && fetch.LastStatus() != HTTP_STATUS_OK
-                     ? "verdict: the download failed: the server answered " + Num(fetch.LastStatus()) +
-                           " instead of the page, so the board shows \"Loading\""
-                     : CString("verdict: the download failed: no page arrived, so the board shows \"Loading\"; "
-                               "check the network cable, the proxy and the firewall"));
+            Line(DownloadVerdict(fetch));
             Line(RetryText());
             return 1;
         }
@@ -205,8 +268,17 @@ int Weather(const std::vector<std::wstring>& args, CCore& core) {
         Line(name + value);
         if (value.IsEmpty() || value == "/") empty += CString(empty.IsEmpty() ? "" : ", ") + weather::FieldName(i);
     }
-    Line(empty.IsEmpty() ? CString("verdict: every field has a value; the board shows this record")
-                         : "verdict: the board shows this record; empty fields: " + empty);
+    CString shortened;
+    for (const weather::ShortenedValue& v : weather::ShortenedValues(page)) {
+        Line(CString("shortened: ") + v.what + " (" + v.where + "), " + Num(v.length) + " bytes on the page");
+        shortened += CString(shortened.IsEmpty() ? "" : ", ") + v.what + " (" + v.where + ")";
+    }
+    CString verdict = empty.IsEmpty() ? CString("verdict: every field has a value; the board shows this record")
+                                      : "verdict: the board shows this record; empty fields: " + empty;
+    if (!shortened.IsEmpty()) {
+        verdict += "; cut to their first " + Num(weather::kMaxValueBytes) + " bytes, ending in \"…\": " + shortened;
+    }
+    Line(verdict);
     return 0;
 }
 

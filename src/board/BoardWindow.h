@@ -51,7 +51,8 @@ public:
     // Draws one whole picture (background, dividers, all text) into dc, a
     // memory DC holding a 32-bit DIB section of the board's size.
     void ComposeFrame(HDC dc);
-    // Sets the weather record to "Loading" and starts one download.
+    // Sets the weather record to "Loading" and starts one download, unless
+    // a download of this board is still running.
     void StartWeatherThread();
     void SetClock(Clock clock) { m_clock = clock; }
 
