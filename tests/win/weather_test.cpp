@@ -149,6 +149,7 @@ TEST_F(WeatherTest, OnlyWholeForecastsArePublished) {
     for (const Case& c : cases) {
         Serve(c.reply);
         EXPECT_EQ(listener.Download(), std::make_pair(c.published, c.record)) << c.what;
+        EXPECT_EQ(OpenInternetHandles(), 0) << c.what << ": a download the board hears about holds no handle";
     }
     const std::string request = Server().Requests().front();
     for (const char* line : {"GET http://www.weather.com.cn:80/weather1d/101020100.shtml HTTP/1.1\r\n", "Accept: */*\r\n",
@@ -164,6 +165,11 @@ TEST_F(WeatherTest, TheBoardTriesAgainAfterAFailure) {
         PumpUntil([] { return RunningWeatherDownloads() == 0; }, 15000);
         PumpMessages(100);
         return board.PendingRetryMs() / 60000;
+    };
+    auto hourlyArmed = [&] {  // the hourly download's timer runs: kill it to see, then arm it again
+        const bool armed = ::KillTimer(board.m_hWnd, BoardWindow::TIMER_WEATHER);
+        ::SetTimer(board.m_hWnd, BoardWindow::TIMER_WEATHER, BoardWindow::WEATHER_PERIOD_MS, nullptr);
+        return armed;
     };
     auto retry = [&] {
         // The retry's timer runs (minutes long): fire it now instead.
@@ -181,6 +187,7 @@ TEST_F(WeatherTest, TheBoardTriesAgainAfterAFailure) {
     Serve(Page("sameday.html"));  // the network is up
     EXPECT_EQ(retry(), 0u);
     EXPECT_EQ(g_weatherRecord.Get(), kSameDay);
+    EXPECT_TRUE(hourlyArmed()) << "after a retry that succeeded";
 
     // Tries at 1, 2, 5, 10 and 30 minutes, then the hourly rhythm; and a
     // retry never overlaps a download of the board that is still running.
@@ -198,6 +205,7 @@ TEST_F(WeatherTest, TheBoardTriesAgainAfterAFailure) {
         PumpMessages(20);
     }
     EXPECT_EQ(delays, (std::vector<DWORD>{1, 2, 5, 10, 30, 0}));
+    EXPECT_TRUE(hourlyArmed()) << "after the retries ran out";
     PumpMessages(300);
     EXPECT_EQ(Server().RequestCount(), before + 1);
     board.DestroyWindow();
