@@ -18,6 +18,7 @@
 #include "data/WeatherScraper.h"
 #include "data/WeatherThread.h"
 #include "core/Globals.h"
+#include "core/PathText.h"
 #include "framework/Internet.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
@@ -221,8 +222,10 @@ int Rates(const std::vector<std::wstring>& args) {
     std::vector<char> table(RATE_BUFFER_SIZE);
     RateEncoding encoding = RateEncoding::Unread;
     std::vector<rates::LineNote> notes;
+    // A file in a folder code page 936 cannot name is read through its short name.
+    const CString file = PathText(args[0]).value_or(Narrow(args[0]));
     const int count =
-        ReadRateFile(Narrow(args[0]), table.data(), &encoding, [&](const rates::LineNote& n) { notes.push_back(n); });
+        ReadRateFile(file, table.data(), &encoding, [&](const rates::LineNote& n) { notes.push_back(n); });
     if (encoding == RateEncoding::Unread) {
         Line("cannot read the file");
         return 1;
@@ -301,6 +304,11 @@ int main() {
     }
     ::LocalFree(argv);
     if (args.empty()) return Usage();
+    if (!PathText(ProgramFolder())) {
+        Line("folder: its name holds characters code page 936 lacks and it has no short name, so neither the board "
+             "nor boardcheck can reach the files beside them; move the folder (for example to C:\\RateBoard)");
+        return 1;
+    }
 
     CCore core;
     g_core = &core;

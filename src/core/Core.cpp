@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/ConfigText.h"
+#include "core/PathText.h"
 #include "core/StrUtil.h"
 
 namespace {
@@ -20,14 +21,9 @@ const wchar_t* const kCjkFallbacks[] = {
 };
 }  // namespace
 
-CCore::CCore() {
-    wchar_t path[MAX_PATH] = {};
-    DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path, n);
-    size_t slash = dir.find_last_of(L"\\/");
-    dir = slash == std::wstring::npos ? std::wstring(L".\\") : dir.substr(0, slash + 1);
-    m_appPath = Narrow(dir);
-}
+// A folder no code page 936 name reaches is reported at start (the
+// program's and boardcheck's own checks); its files are then out of reach.
+CCore::CCore() : m_appPath(PathText(ProgramFolder()).value_or(Narrow(ProgramFolder()))) {}
 
 CCore::~CCore() {
     // Fonts before their families, families before their collections.

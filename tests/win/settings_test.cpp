@@ -5,9 +5,11 @@
 
 #include <utility>
 
+#include "app/FolderCheck.h"
 #include "app/SettingsDialog.h"
 #include "board/BoardWindow.h"
 #include "core/Globals.h"
+#include "core/PathText.h"
 #include "support/Support.h"
 
 using namespace testsupport;
@@ -153,4 +155,30 @@ TEST_F(SettingsTest, EscSavesWhatWasTyped) {
     EXPECT_NE(ini.find("width=1000"), std::string::npos) << ini;
     EXPECT_NE(ini.find("height=450"), std::string::npos) << ini;
     EXPECT_TRUE(!g_core && !g_board && !g_roomRates) << "the end tears everything down";
+}
+
+TEST_F(SettingsTest, FolderNamesCodePage936CannotWrite) {
+    // Found through the short name: the file written there is the folder's own.
+    for (const std::wstring name : {L"\u623F\u4EF7\u724C", L"Hotel\u00F1", L"\uD638\uD154 \uBCF4\uB4DC"}) {
+        const std::wstring folder = ExeDir() + name + L"\\";
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        const std::optional<CString> text = PathText(folder);
+        ASSERT_TRUE(text) << Narrow(name).str();
+        EXPECT_EQ(*text == Narrow(folder), name == L"\u623F\u4EF7\u724C") << text->str();
+        EXPECT_TRUE(WriteFileBytes(Widen(*text + "config.ini"), "[board]")) << text->str();
+        EXPECT_EQ(ReadFileBytes(folder + L"config.ini"), "[board]");
+        EXPECT_TRUE(ProgramFolderUsable(folder, dialog.m_hWnd));
+        RemoveFile(folder + L"config.ini");
+        ::RemoveDirectoryW(folder.c_str());
+    }
+    EXPECT_TRUE(BoxWatcher::Take().empty());
+    // No short name (as on a volume that keeps none): the operator is told why.
+    Start();
+    const std::wstring gone = ExeDir() + L"Hotel\u00F1 gone\\";
+    EXPECT_FALSE(PathText(gone));
+    EXPECT_FALSE(ProgramFolderUsable(gone, dialog.m_hWnd));
+    const std::vector<std::wstring> boxes = BoxWatcher::Take();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(gone), std::wstring::npos) << Narrow(boxes[0]).str();
+    EXPECT_NE(boxes[0].find(L"\u623F\u4EF7\u724C\u4E0D\u80FD\u5728"), std::wstring::npos);  // "房价牌不能在"
 }
