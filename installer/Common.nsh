@@ -168,13 +168,32 @@ Var Restart
 Function EnsureNotInUse
   Push $R0
   Push $R1
+  Push $R2
   ${If} $CloseBoard == 1
     StrCpy $R0 $INSTDIR
     Call NormalFolder
-    Call BoardRunsIn
+    ${For} $R2 1 20
+      Call BoardRunsIn
+      ${IfThen} $R1 == 1 ${|} ${Break} ${|}
+      ${IfNot} ${FileExists} "$INSTDIR\RateBoard.exe"
+        ${Break}
+      ${EndIf}
+      ; A board that has just started has no window yet: while its program
+      ; is in use, give it a few seconds to show one.
+      ClearErrors
+      FileOpen $R1 "$INSTDIR\RateBoard.exe" a
+      ${If} ${Errors}
+        Sleep 250
+      ${Else}
+        FileClose $R1
+        StrCpy $R1 0
+        ${Break}
+      ${EndIf}
+    ${Next}
     ${If} $R1 == 1
-      StrCpy $Restart 1
       Call CloseBoardsIn
+      ; One that did not close still runs: nothing to start again.
+      ${IfThen} $R1 == 1 ${|} StrCpy $Restart 1 ${|}
     ${EndIf}
   ${EndIf}
   retry:
@@ -189,6 +208,7 @@ Function EnsureNotInUse
     SetErrorLevel ${EXIT_BOARD_RUNNING}
     Abort
   ${EndIf}
+  Pop $R2
   Pop $R1
   Pop $R0
 FunctionEnd
