@@ -18,60 +18,45 @@ std::wstring Env(const wchar_t* name) {
     return value ? value : L"";
 }
 
-std::wstring TextOf(HWND hwnd) {
-    wchar_t text[1024] = {};
-    ::GetWindowTextW(hwnd, text, 1024);
-    return text;
-}
-
-// A visible window of the program that shows `text` (itself or any of its
-// controls), and its visible control `id`.
-struct Search {
-    DWORD pid;
-    std::wstring text;
+// The texts of a window and its controls, and its visible control `id`.
+struct Look {
     int id;
     std::wstring texts;
     HWND control;
 };
 
-BOOL CALLBACK Control(HWND control, LPARAM lp) {
-    auto* s = reinterpret_cast<Search*>(lp);
-    s->texts += TextOf(control) + L"\n";
-    if (::GetDlgCtrlID(control) == s->id && ::IsWindowVisible(control)) s->control = control;
+BOOL CALLBACK Read(HWND hwnd, LPARAM lp) {
+    auto* look = reinterpret_cast<Look*>(lp);
+    wchar_t text[1024] = {};
+    ::GetWindowTextW(hwnd, text, 1024);
+    look->texts += std::wstring(text) + L"\n";
+    if (::GetDlgCtrlID(hwnd) == look->id && ::IsWindowVisible(hwnd)) look->control = hwnd;
     return TRUE;
 }
 
-BOOL CALLBACK TopLevel(HWND hwnd, LPARAM lp) {
-    auto* s = reinterpret_cast<Search*>(lp);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != s->pid || !::IsWindowVisible(hwnd)) return TRUE;
-    s->texts = TextOf(hwnd) + L"\n";
-    s->control = nullptr;
-    ::EnumChildWindows(hwnd, &Control, lp);
-    if (s->texts.find(s->text) == std::wstring::npos) s->control = nullptr;
-    return !s->control;
-}
-
 // The operator at the installer or the uninstaller: each click waits for a
-// window showing its text and clicks its control. The program's exit code.
-struct Click {
-    std::wstring text;
-    int id;
-};
-
-DWORD Operate(std::wstring cmd, const std::vector<Click>& clicks) {
+// window of the program showing its text, then clicks that window's control.
+// The program's exit code.
+DWORD Operate(std::wstring cmd, const std::vector<std::pair<std::wstring, int>>& clicks) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     if (!::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return ~0u;
-    for (const Click& c : clicks) {
-        Search s{pi.dwProcessId, c.text, c.id, L"", nullptr};
-        for (DWORD start = ::GetTickCount(); !s.control && ::GetTickCount() - start < 20000; ::Sleep(100)) {
-            ::EnumWindows(&TopLevel, reinterpret_cast<LPARAM>(&s));
+    for (const auto& [text, id] : clicks) {
+        HWND control = nullptr;
+        for (DWORD start = ::GetTickCount(); !control && ::GetTickCount() - start < 20000; ::Sleep(100)) {
+            for (HWND w = ::GetTopWindow(nullptr); w && !control; w = ::GetWindow(w, GW_HWNDNEXT)) {
+                DWORD pid = 0;
+                ::GetWindowThreadProcessId(w, &pid);
+                Look look{id, L"", nullptr};
+                if (pid != pi.dwProcessId || !::IsWindowVisible(w)) continue;
+                Read(w, reinterpret_cast<LPARAM>(&look));
+                ::EnumChildWindows(w, &Read, reinterpret_cast<LPARAM>(&look));
+                if (look.texts.find(text) != std::wstring::npos) control = look.control;
+            }
         }
-        EXPECT_TRUE(s.control) << "no window shows: " << Narrow(c.text).str();
-        if (s.control) ::PostMessageW(s.control, BM_CLICK, 0, 0);
+        EXPECT_TRUE(control) << "no window shows: " << Narrow(text).str();
+        if (control) ::PostMessageW(control, BM_CLICK, 0, 0);
     }
     DWORD code = ~0u;
     if (::WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, code);
@@ -139,23 +124,24 @@ TEST(Installer, DowngradeAsks) {
 TEST(Installer, OffersTheFilesOfTheBoardRunningElsewhere) {
     if (!kInstallerRun) GTEST_SKIP();
     const int answer = Env(L"RATEBOARD_TAKE_OVER") == L"0" ? IDNO : IDYES;
-    std::vector<Click> clicks = {{L"此程序将在这台电脑上安装", IDOK},
-                                 {L"请选择一个您有写入权限的文件夹", IDOK},
-                                 {kComponents, IDOK},
-                                 {L"房价牌正在从另一个文件夹运行：\r\n" + Env(L"RATEBOARD_ZIP_DIR"), answer},
-                                 {L"现在关闭从 " + Env(L"RATEBOARD_ZIP_DIR"), answer}};
+    std::vector<std::pair<std::wstring, int>> clicks = {
+        {L"此程序将在这台电脑上安装", IDOK},
+        {L"请选择一个您有写入权限的文件夹", IDOK},
+        {kComponents, IDOK},
+        {L"房价牌正在从另一个文件夹运行：\r\n" + Env(L"RATEBOARD_ZIP_DIR"), answer},
+        {L"现在关闭从 " + Env(L"RATEBOARD_ZIP_DIR"), answer}};
     if (answer == IDNO) clicks.push_back({L"没有设置开机启动：新文件夹里是示例房价", IDOK});
-    clicks.push_back({L"房价牌已安装在", 1203});  // not started now
-    clicks.push_back({L"房价牌已安装在", IDOK});
+    clicks.push_back({L"房价牌已安装在", IDOK});  // "现在启动房价牌" ticked
     EXPECT_EQ(Operate(kSetup, clicks), 0u);
 }
 
 // Removing the operator's files is asked once more, naming them; "No" keeps them.
 TEST(Uninstaller, AsksOnceMoreNamingTheOperatorsFiles) {
     if (!kInstallerRun) GTEST_SKIP();
-    const std::wstring files = L"删除后无法恢复：\r\n\r\n" + kInstalled + L"\\config.ini\r\n" + kInstalled +
-                               L"\\_\u623F\u4EF7.txt\r\n" + kInstalled + L"\\_\u5916\u5E01\u5151\u6362.txt\r\n" +
-                               kInstalled + L"\\bg.jpg";
+    std::wstring files = L"删除后无法恢复：\r\n";
+    for (const wchar_t* f : {L"config.ini", L"_房价.txt", L"_外币兑换.txt", L"bg.jpg"}) {
+        files += L"\r\n" + kInstalled + L"\\" + f;
+    }
     EXPECT_EQ(Operate(L"\"" + kInstalled + L"\\uninstall.exe\" /DELDATA",
                       {{L"选择要删除的内容", IDOK}, {files, IDNO}, {L"卸载完成", IDOK}}),
               0u);
