@@ -14,6 +14,7 @@
 
 #include "core/ConfigText.h"
 #include "core/Core.h"
+#include "core/FileErrorText.h"
 #include "data/RateFile.h"
 #include "data/WeatherScraper.h"
 #include "data/WeatherThread.h"
@@ -212,6 +213,16 @@ int Weather(const std::vector<std::wstring>& args, CCore& core) {
 
 // ---- rates -----------------------------------------------------------------------
 
+CString EncodingText(RateEncoding encoding) {
+    const char* converted = " (converted to code page 936; what it lacks shows as \"?\")";
+    switch (encoding) {
+    case RateEncoding::Utf8: return CString("UTF-8") + converted;
+    case RateEncoding::Utf16LE: return CString("UTF-16 LE, Notepad's \"Unicode\"") + converted;
+    case RateEncoding::Utf16BE: return CString("UTF-16 BE, Notepad's \"Unicode big endian\"") + converted;
+    default: return "code page 936 (GBK)";
+    }
+}
+
 int Rates(const std::vector<std::wstring>& args) {
     if (args.size() != 1) {
         Line("usage: boardcheck rates FILE");
@@ -219,16 +230,20 @@ int Rates(const std::vector<std::wstring>& args) {
     }
     Line("file: " + Narrow(args[0]));
     std::vector<char> table(RATE_BUFFER_SIZE);
-    RateEncoding encoding = RateEncoding::Unread;
     std::vector<rates::LineNote> notes;
-    const int count =
-        ReadRateFile(Narrow(args[0]), table.data(), &encoding, [&](const rates::LineNote& n) { notes.push_back(n); });
-    if (encoding == RateEncoding::Unread) {
-        Line("cannot read the file");
+    const RateFileRead read =
+        ReadRateFile(Narrow(args[0]), table.data(), [&](const rates::LineNote& n) { notes.push_back(n); });
+    if (!read.readable) {
+        Line("verdict: the file cannot be read: " + FileErrorText(read.error) +
+             "; the board keeps the table it shows and tells the operator at 刷新 (Refresh)");
         return 1;
     }
-    Line(encoding == RateEncoding::Utf8 ? "encoding: UTF-8 (converted to code page 936; what it lacks shows as \"?\")"
-                                        : "encoding: code page 936 (GBK)");
+    if (read.encoding == RateEncoding::Unread) {
+        Line("verdict: the file does not exist: the board shows an empty table");
+        return 1;
+    }
+    const int count = read.count;
+    Line("encoding: " + EncodingText(read.encoding));
     Line("lines: " + Num(notes.size()) + ", records: " + Num(count));
     static const char* const kKinds[] = {"empty line, skipped", "comment (holds \";\"), skipped", "record",
                                          "skipped: the table holds 100 records"};

@@ -8,6 +8,7 @@
 #include "board/FrameSize.h"
 #include "board/Layout.h"
 #include "core/Core.h"
+#include "core/FileErrorText.h"
 #include "data/RateFile.h"
 #include "data/WeatherThread.h"
 
@@ -25,6 +26,13 @@ using framesize::kMaxHeight;
 using framesize::kMaxWidth;
 
 RECT ToRect(const placement::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+CString UnreadRateFilesText(const std::vector<std::pair<CString, unsigned long>>& files) {
+    CString text;
+    for (const auto& file : files) text += "无法读取价格文件：" + file.first + "\n原因：" + FileErrorText(file.second) + "\n\n";
+    return text + "板上仍显示上次读到的价格。处理好之后，请按“刷新”重新读取。";
+}
+
 }  // namespace
 
 SettingsDialog::SettingsDialog(CWnd* parent) : CDialog(IDD_SETTINGS, parent) {
@@ -66,6 +74,7 @@ BOOL SettingsDialog::OnInitDialog() {
 
     CreateBoard();
     ApplyOutput();
+    ReportUnreadRateFiles();
     return TRUE;
 }
 
@@ -119,9 +128,28 @@ BOOL SettingsDialog::CollectSettings(BOOL validate) {
         ::SetFocus(GetDlgItem(IDC_BOARD_HEIGHT));
         return FALSE;
     }
-    g_roomRateCount = ReadRateFile(g_roomRatePath, g_roomRates);
-    g_exchangeRateCount = ReadRateFile(g_exchangeRatePath, g_exchangeRates);
+    ReloadRates(g_roomRatePath, g_roomRates, &g_roomRateCount);
+    ReloadRates(g_exchangeRatePath, g_exchangeRates, &g_exchangeRateCount);
     return TRUE;
+}
+
+void SettingsDialog::ReloadRates(const CString& path, char* table, int* count) {
+    const RateFileRead read = ReadRateFile(path, table);
+    if (read.readable) {
+        *count = read.count;
+        return;
+    }
+    for (const auto& file : m_unreadRateFiles) {
+        if (file.first == path) return;
+    }
+    m_unreadRateFiles.emplace_back(path, read.error);
+}
+
+void SettingsDialog::ReportUnreadRateFiles() {
+    if (m_unreadRateFiles.empty()) return;
+    const CString text = UnreadRateFilesText(m_unreadRateFiles);
+    m_unreadRateFiles.clear();
+    g_core->msgboxWarning(m_hWnd, text);
 }
 
 void SettingsDialog::ApplyOutput() {
@@ -154,12 +182,14 @@ void SettingsDialog::OnOutputSwitch() {
     g_outputOn = static_cast<BOOL>(::SendDlgItemMessageW(m_hWnd, IDC_OUTPUT_ON, BM_GETCHECK, 0, 0));
     ApplyOutput();
     if (g_outputOn) OnRefresh();
+    ReportUnreadRateFiles();
 }
 
 void SettingsDialog::OnRefresh() {
     CollectSettings(TRUE);
     ApplyOutput();
     if (g_board) g_board->Render();
+    ReportUnreadRateFiles();
 }
 
 void SettingsDialog::OnLocateSecondScreen() {

@@ -1,6 +1,7 @@
 // The settings dialog under Wine, real and driven through its controls: what
-// it validates and in which order, where it puts the board, and that every
-// end saves what the operator typed.
+// it validates and in which order, where it puts the board, that every end
+// saves what the operator typed, and what the operator is told when a rate
+// file cannot be read.
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -8,6 +9,7 @@
 #include "app/SettingsDialog.h"
 #include "board/BoardWindow.h"
 #include "core/Globals.h"
+#include "data/RateParser.h"
 #include "support/Support.h"
 
 using namespace testsupport;
@@ -123,6 +125,27 @@ TEST_F(SettingsTest, SizesAreCheckedWidthFirst) {
             EXPECT_EQ(::GetFocus(), dialog.GetDlgItem(c.focus)) << c.width << " x " << c.height;
         }
     }
+}
+
+TEST_F(SettingsTest, UnreadableRatesAreNamed) {
+    Start();
+    ASSERT_EQ(g_roomRateCount, 2);
+    // A spreadsheet program holds the room rates open without sharing.
+    HANDLE held = ::CreateFileW(room.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    BoxWatcher::Take();
+    Click(IDC_REFRESH);  // reads the files twice
+    std::vector<std::wstring> boxes = BoxWatcher::Take();
+    ASSERT_EQ(boxes.size(), 1u) << "one word per Refresh";
+    EXPECT_NE(boxes[0].find(room), std::wstring::npos) << "which file";
+    EXPECT_NE(boxes[0].find(L"被另一个程序独占打开"), std::wstring::npos) << "and why";
+    EXPECT_EQ(g_roomRateCount, 2);
+    EXPECT_STREQ(rates::RateField(g_roomRates, 1, 0), "大床房") << "the board keeps the prices it shows";
+    const std::string check = RunConsole(L"\"" + ExeDir() + L"boardcheck.exe\" rates _房价.txt");
+    EXPECT_NE(check.find("cannot be read: 文件正被另一个程序独占打开"), std::string::npos) << check;
+    ::CloseHandle(held);
+    WriteFileBytes(room, std::string("\xFF\xFE\x07\x68\x6C\x51|\0" "1\0", 12));  // 标准|1 as Notepad's "Unicode"
+    EXPECT_NE(RunConsole(L"\"" + ExeDir() + L"boardcheck.exe\" rates _房价.txt").find("encoding: UTF-16 LE"), std::string::npos);
 }
 
 SettingsDialog* g_running = nullptr;

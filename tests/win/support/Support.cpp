@@ -90,6 +90,33 @@ std::uint32_t Blended(std::uint32_t rgb) {
     return out;
 }
 
+std::string RunConsole(const std::wstring& commandLine) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    ::CreatePipe(&read, &write, &inherit, 0);
+    ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = write;
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = commandLine;
+    const BOOL started = ::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                          ExeDir().c_str(), &si, &pi);
+    ::CloseHandle(write);
+    std::string out;
+    char buffer[4096];
+    DWORD got = 0;
+    while (started && ::ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got) out.append(buffer, got);
+    ::CloseHandle(read);
+    if (started) {
+        ::WaitForSingleObject(pi.hProcess, 30000);
+        ::CloseHandle(pi.hProcess);
+        ::CloseHandle(pi.hThread);
+    }
+    return out;
+}
+
 void UseProxy(const std::string& proxyUrl) {
     ::SetEnvironmentVariableA("http_proxy", proxyUrl.c_str());
     _putenv(("http_proxy=" + proxyUrl).c_str());

@@ -48,6 +48,10 @@ Pixels CaptureScreen(const RECT& rc);
 // a constant alpha of 253, each channel c becomes c x 253 / 255, rounded.
 std::uint32_t Blended(std::uint32_t rgb);
 
+// Runs a console program (a whole command line) in the test program's
+// folder and returns what it printed, waiting at most 30 s.
+std::string RunConsole(const std::wstring& commandLine);
+
 // Sends every WinINet request of this process to proxyUrl. WinINet reads the
 // variable once, at the first session: call before any download.
 void UseProxy(const std::string& proxyUrl);
