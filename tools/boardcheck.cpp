@@ -5,8 +5,9 @@
 //   boardcheck config                              the settings in config.ini
 //   --utf8 anywhere: print UTF-8 instead of code page 936
 //
-// Exit status: 0 when all went well, 1 when the page gives no record or a
-// file cannot be read, 2 for a command line it does not understand.
+// Exit status: 0 when all went well, 1 when the page gives no record, a file
+// cannot be read or config.ini cannot be written, 2 for a command line it
+// does not understand.
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -265,13 +266,31 @@ int Rates(const std::vector<std::wstring>& args) {
 
 // ---- config ----------------------------------------------------------------------
 
+// Whether the board can write config.ini at its end: 0, or the system's
+// reason. The file is opened for writing as the board opens it, without
+// sharing, and nothing is written; a missing one is made and removed at once.
+DWORD WriteProbe(const CString& path, bool exists) {
+    const HANDLE opened = ::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, exists ? OPEN_EXISTING : CREATE_NEW,
+                                        exists ? FILE_ATTRIBUTE_NORMAL : FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return ::GetLastError();
+    UniqueKernelHandle closed(opened);
+    return 0;
+}
+
 int Config(const std::vector<std::wstring>& args, CCore& core) {
     if (!args.empty()) {
         Line("usage: boardcheck config");
         return 2;
     }
     const CString path = core.getConfigPath();
-    Line("file: " + path + (core.isFileExist(path) ? "" : "  (missing: the board creates it with the defaults)"));
+    const bool exists = ::GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    const DWORD error = WriteProbe(path, exists);
+    if (error) {
+        Line("file: " + path + "  (cannot be written: " + FileErrorText(error) +
+             "; the operator's changes are lost at every close)");
+    } else {
+        Line("file: " + path + (exists ? "" : "  (missing: the board creates it with the defaults)"));
+    }
     for (const configtext::Default& d : configtext::kDefaults) {
         const CString key(d.key);
         const CString raw = core.getConfigStr(d.key);
@@ -290,7 +309,7 @@ int Config(const std::vector<std::wstring>& args, CCore& core) {
         if (!readable) shown += "  (\"" + raw + "\" is unreadable: the default is used)";
         Line(key + " = " + shown);
     }
-    return 0;
+    return error ? 1 : 0;
 }
 
 int Usage() {

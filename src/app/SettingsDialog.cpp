@@ -33,6 +33,10 @@ CString UnreadRateFilesText(const std::vector<std::pair<CString, unsigned long>>
     return text + "板上仍显示上次读到的价格。处理好之后，请按“刷新”重新读取。";
 }
 
+CString SettingsNotSavedText(const CString& path, unsigned long error) {
+    return "设置没有保存：无法写入 " + path + "\n原因：" + FileErrorText(error) +
+           "\n\n这次更改的尺寸、颜色和输出开关没有记下，下次启动时仍是原来的设置。";
+}
 }  // namespace
 
 SettingsDialog::SettingsDialog(CWnd* parent) : CDialog(IDD_SETTINGS, parent) {
@@ -247,24 +251,33 @@ void SettingsDialog::OnSize(UINT type) {
 
 HCURSOR SettingsDialog::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
 
-void SettingsDialog::SaveSettings() {
+unsigned long SettingsDialog::SaveSettings() {
     CollectSettings(FALSE);
-    g_core->saveConfigB("on", g_outputOn);
-    g_core->saveConfigInt("width", g_width);
-    g_core->saveConfigInt("height", g_height);
-    g_core->saveConfigClr("clrfont", g_clrFont);
-    g_core->saveConfigClr("clrbg", g_clrBg);
-    g_core->saveConfigClr("clrdigi", g_clrDigi);
+    // Every key is tried, so that one that fails takes no other with it.
+    unsigned long error = 0;
+    auto saved = [&error](BOOL ok) {
+        if (!ok && error == 0) error = ::GetLastError() ? ::GetLastError() : ERROR_WRITE_FAULT;
+    };
+    saved(g_core->saveConfigB("on", g_outputOn));
+    saved(g_core->saveConfigInt("width", g_width));
+    saved(g_core->saveConfigInt("height", g_height));
+    saved(g_core->saveConfigClr("clrfont", g_clrFont));
+    saved(g_core->saveConfigClr("clrbg", g_clrBg));
+    saved(g_core->saveConfigClr("clrdigi", g_clrDigi));
+    return error;
 }
 
 void SettingsDialog::OnDestroy() {
     Default();
     if (!m_core) return;
-    SaveSettings();
+    const unsigned long notSaved = SaveSettings();
     // Nothing may still run that reaches the board or the core instance.
     StopAllWeatherDownloads(kWeatherStopTimeoutMs);
     g_board = nullptr;
     m_board.reset();
+    // The operator's changes are lost: say where and why before the program
+    // ends. The board and the downloads are gone, so nothing runs meanwhile.
+    if (notSaved) g_core->msgboxWarning(m_hWnd, SettingsNotSavedText(g_core->getConfigPath(), notSaved));
     g_roomRates = nullptr;
     g_roomRateCount = 0;
     m_roomRates.reset();

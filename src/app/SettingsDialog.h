@@ -40,7 +40,9 @@ private:
     // with validation and places the board.
     void ApplyOutput();
     void LoadSettings();
-    void SaveSettings();
+    // Writes every key; the system's error code of the first that could not
+    // be written, or 0.
+    unsigned long SaveSettings();
     // Reads one rate file into its table; a file that exists but cannot be
     // read keeps the table and is noted for the operator.
     void ReloadRates(const CString& path, char* table, int* count);

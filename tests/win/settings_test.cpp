@@ -1,7 +1,7 @@
 // The settings dialog under Wine, real and driven through its controls: what
 // it validates and in which order, where it puts the board, that every end
-// saves what the operator typed, and what the operator is told when a rate
-// file cannot be read.
+// saves what the operator typed, and what the operator is told when a file
+// cannot be read or written.
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -127,7 +127,7 @@ TEST_F(SettingsTest, SizesAreCheckedWidthFirst) {
     }
 }
 
-TEST_F(SettingsTest, UnreadableRatesAreNamed) {
+TEST_F(SettingsTest, UnreadableRatesAndUnwritableSettingsAreNamed) {
     Start();
     ASSERT_EQ(g_roomRateCount, 2);
     // A spreadsheet program holds the room rates open without sharing.
@@ -146,6 +146,23 @@ TEST_F(SettingsTest, UnreadableRatesAreNamed) {
     ::CloseHandle(held);
     WriteFileBytes(room, std::string("\xFF\xFE\x07\x68\x6C\x51|\0" "1\0", 12));  // 标准|1 as Notepad's "Unicode"
     EXPECT_NE(RunConsole(L"\"" + ExeDir() + L"boardcheck.exe\" rates _房价.txt").find("encoding: UTF-16 LE"), std::string::npos);
+
+    // config.ini held the same way when the dialog ends.
+    const std::wstring config = ExeDir() + L"config.ini";
+    const std::string before = ReadFileBytes(config);
+    Type(IDC_BOARD_WIDTH, L"1000");
+    held = ::CreateFileW(config.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_NE(RunConsole(L"\"" + ExeDir() + L"boardcheck.exe\" config").find("cannot be written: 文件正被另一个程序独占打开"),
+              std::string::npos);
+    dialog.DestroyWindow();
+    boxes = BoxWatcher::Take();
+    ::CloseHandle(held);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(config), std::wstring::npos) << "where";
+    EXPECT_NE(boxes[0].find(L"被另一个程序独占打开"), std::wstring::npos) << "and why";
+    EXPECT_EQ(ReadFileBytes(config), before);
+    EXPECT_TRUE(!g_core && !g_board && !g_roomRates) << "and the program still ends";
 }
 
 SettingsDialog* g_running = nullptr;
