@@ -117,6 +117,15 @@ std::string RunConsole(const std::wstring& commandLine) {
     return out;
 }
 
+void ClickScreen(int x, int y) {
+    ::SetCursorPos(x, y);
+    INPUT input[2]{};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, input, sizeof(INPUT));
+}
+
 void UseProxy(const std::string& proxyUrl) {
     ::SetEnvironmentVariableA("http_proxy", proxyUrl.c_str());
     _putenv(("http_proxy=" + proxyUrl).c_str());

@@ -52,6 +52,10 @@ std::uint32_t Blended(std::uint32_t rgb);
 // folder and returns what it printed, waiting at most 30 s.
 std::string RunConsole(const std::wstring& commandLine);
 
+// A click of the left mouse button at a point of the screen, as the mouse
+// makes it (through the system's input, to whichever window it reaches).
+void ClickScreen(int x, int y);
+
 // Sends every WinINet request of this process to proxyUrl. WinINet reads the
 // variable once, at the first session: call before any download.
 void UseProxy(const std::string& proxyUrl);
