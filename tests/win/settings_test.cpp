@@ -1,7 +1,7 @@
 // The settings dialog under Wine, real and driven through its controls: what
-// it validates and in which order, where it puts the board, that every end
-// saves what the operator typed, and what the operator is told when a file
-// cannot be read or written.
+// it validates and in which order, where it puts the board, that its boxes
+// hand it back, that every end saves what the operator set, and what the
+// operator is told when a file cannot be read or written.
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -25,8 +25,8 @@ std::wstring TextOf(HWND hwnd) {
     return text;
 }
 
-// Reads and closes every message box of this thread, from a thread timer
-// that also runs inside the boxes' own modal loops.
+// Reads every modal box of this thread and presses its OK, from a thread
+// timer that also runs inside the boxes' own modal loops.
 class BoxWatcher {
 public:
     BoxWatcher() : m_timer(::SetTimer(nullptr, 0, 15, &BoxWatcher::Tick)) { s_texts.clear(); }
@@ -36,10 +36,13 @@ public:
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { ::EnumThreadWindows(::GetCurrentThreadId(), &Visit, 0); }
     static BOOL CALLBACK Visit(HWND box, LPARAM) {
-        const HWND text = ::GetDlgItem(box, 0xFFFF);  // a message box's text
-        if (::IsWindowVisible(box) && text && ::GetWindow(box, GW_OWNER)) {
-            s_texts.push_back(TextOf(text));
-            ::EndDialog(box, IDOK);
+        // An owned dialog with an OK button: a message box (its text has the
+        // id 0xFFFF) or the about box (its caption is taken).
+        const HWND ok = ::GetDlgItem(box, IDOK);
+        if (::IsWindowVisible(box) && ok && ::GetWindow(box, GW_OWNER)) {
+            const HWND text = ::GetDlgItem(box, 0xFFFF);
+            s_texts.push_back(TextOf(text ? text : box));
+            ::SendMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
         }
         return TRUE;
     }
@@ -75,6 +78,7 @@ protected:
         return rc;
     }
     static std::vector<LONG> Edges(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+    bool HandedBack() const { return ::IsWindowEnabled(dialog.m_hWnd) && ::GetActiveWindow() == dialog.m_hWnd; }
 
     const std::wstring room = ExeDir() + L"_房价.txt";
     BoxWatcher boxes;
@@ -124,7 +128,11 @@ TEST_F(SettingsTest, SizesAreCheckedWidthFirst) {
         if (c.focus) {
             EXPECT_EQ(::GetFocus(), dialog.GetDlgItem(c.focus)) << c.width << " x " << c.height;
         }
+        EXPECT_TRUE(HandedBack()) << c.width << " x " << c.height << ": the dialog is enabled and active again";
     }
+    Click(IDC_ABOUT);
+    EXPECT_EQ(BoxWatcher::Take().size(), 1u);
+    EXPECT_TRUE(HandedBack()) << "after the about box";
 }
 
 TEST_F(SettingsTest, UnreadableRatesAndUnwritableSettingsAreNamed) {
@@ -167,10 +175,16 @@ TEST_F(SettingsTest, UnreadableRatesAndUnwritableSettingsAreNamed) {
 
 SettingsDialog* g_running = nullptr;
 
-// Types a width and presses Esc in it, inside the dialog's own modal loop.
+// Sets every setting to a value of its own, none the default, then presses
+// Esc in the width, inside the dialog's own modal loop.
 void CALLBACK TypeAndEscape(HWND, UINT, UINT_PTR id, DWORD) {
     if (!g_running->m_hWnd || !::IsWindowVisible(g_running->m_hWnd)) return;
     ::KillTimer(nullptr, id);
+    const std::pair<int, COLORREF> colours[] = {
+        {IDC_CLR_FONT, RGB(0x12, 0x34, 0x56)}, {IDC_CLR_BG, RGB(0x65, 0x43, 0x21)}, {IDC_CLR_DIGI, RGB(0xAB, 0xCD, 0xEF)}};
+    for (const auto& c : colours) dynamic_cast<CXColourPicker*>(CWnd::FromHandle(g_running->GetDlgItem(c.first)))->SetColour(c.second);
+    ::SendMessageW(g_running->GetDlgItem(IDC_OUTPUT_ON), BM_SETCHECK, BST_UNCHECKED, 0);
+    ::SetWindowTextW(g_running->GetDlgItem(IDC_BOARD_HEIGHT), L"600");
     const HWND width = g_running->GetDlgItem(IDC_BOARD_WIDTH);
     ::SetWindowTextW(width, L"1000");
     ::SetFocus(width);
@@ -181,7 +195,7 @@ void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) {
     if (g_running->m_hWnd) g_running->EndDialog(IDABORT);
 }
 
-TEST_F(SettingsTest, EscSavesWhatWasTyped) {
+TEST_F(SettingsTest, EscSavesEverySettingAsShown) {
     // Modal, as the program runs it; the keys arrive inside its own loop.
     g_running = &dialog;
     const UINT_PTR script = ::SetTimer(nullptr, 0, 200, &TypeAndEscape);
@@ -189,8 +203,8 @@ TEST_F(SettingsTest, EscSavesWhatWasTyped) {
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     ::KillTimer(nullptr, script);
     ::KillTimer(nullptr, watchdog);
-    const std::string ini = ReadFileBytes(ExeDir() + L"config.ini");
-    EXPECT_NE(ini.find("width=1000"), std::string::npos) << ini;
-    EXPECT_NE(ini.find("height=450"), std::string::npos) << ini;
+    // Each under its own key, with the value shown.
+    EXPECT_EQ(ReadFileBytes(ExeDir() + L"config.ini"), "[board]\r\non=0\r\nwidth=1000\r\nheight=600\r\nclrfont=FF123456\r\n"
+                                                       "clrbg=FF654321\r\nclrdigi=FFABCDEF\r\ncityid=101020100\r\n");
     EXPECT_TRUE(!g_core && !g_board && !g_roomRates) << "the end tears everything down";
 }
