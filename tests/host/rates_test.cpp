@@ -84,7 +84,7 @@ TEST(RateFile, LineNotesForBoardcheck) {
     std::vector<rates::LineNote> notes;
     std::vector<char> table(RATE_BUFFER_SIZE);
     rates::RateParser parser(table.data(), [&](const rates::LineNote& n) { notes.push_back(n); });
-    const std::string file = "; 注释\n\n一二三四五六七八九十一|1|2\n";
+    const std::string file = "; 注释\r\n\r\n一二三四五六七八九十一|1|2\r\n";
     parser.Feed(file.data(), file.size());
     EXPECT_EQ(parser.Finish(), 1);
     ASSERT_EQ(notes.size(), 3u);
