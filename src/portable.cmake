@@ -13,4 +13,5 @@ set(RB_PORTABLE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/data/WeatherScraper.cpp
   ${CMAKE_CURRENT_LIST_DIR}/data/HttpBody.cpp
   ${CMAKE_CURRENT_LIST_DIR}/board/ClockWeatherPlan.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/board/Screens.cpp
 )

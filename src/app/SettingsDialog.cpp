@@ -5,6 +5,7 @@
 #include "core/Globals.h"
 #include "app/RateFileSeed.h"
 #include "board/BoardWindow.h"
+#include "board/ScreenWatch.h"
 #include "board/FrameSize.h"
 #include "board/Layout.h"
 #include "core/Core.h"
@@ -158,7 +159,7 @@ void SettingsDialog::ReportUnreadRateFiles() {
 
 void SettingsDialog::ApplyOutput() {
     if (!g_outputOn) {
-        if (g_board) g_board->ShowWindow(SW_HIDE);
+        if (g_board) g_board->Hide();
         return;
     }
     // From the width of the last collection, before this one.
@@ -197,8 +198,12 @@ void SettingsDialog::OnRefresh() {
 }
 
 void SettingsDialog::OnLocateSecondScreen() {
-    // The size of the last collection; the controls are not read here.
-    g_boardRect = ToRect(placement::SecondScreenRect(g_screenCx, g_width, g_height));
+    // The size of the last collection; the controls are not read here. With
+    // several extended monitors, the one the board is on stays its screen.
+    const screens::Rect now = g_board ? WindowRect(g_board->m_hWnd)
+                                      : screens::Rect{g_boardRect.left, g_boardRect.top, g_boardRect.right,
+                                                      g_boardRect.bottom};
+    g_boardRect = ToRect(screens::SecondScreenRect(SystemMonitors(), now, g_screenCx, g_width, g_height));
     ::SendDlgItemMessageW(m_hWnd, IDC_OUTPUT_ON, BM_SETCHECK, static_cast<WPARAM>(g_outputOn), 0);
     PlaceBoard(g_boardRect);
 }

@@ -4,10 +4,13 @@
 // operator is told when a file cannot be read or written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 #include "app/SettingsDialog.h"
 #include "board/BoardWindow.h"
+#include "board/ScreenWatch.h"
 #include "core/Globals.h"
 #include "data/RateParser.h"
 #include "support/Support.h"
@@ -207,4 +210,61 @@ TEST_F(SettingsTest, EscSavesEverySettingAsShown) {
     EXPECT_EQ(ReadFileBytes(ExeDir() + L"config.ini"), "[board]\r\non=0\r\nwidth=1000\r\nheight=600\r\nclrfont=FF123456\r\n"
                                                        "clrbg=FF654321\r\nclrdigi=FFABCDEF\r\ncityid=101020100\r\n");
     EXPECT_TRUE(!g_core && !g_board && !g_roomRates) << "the end tears everything down";
+}
+
+namespace {
+
+// On the two-monitor desktop of cmake/two-screens (ctest's win.two_screens
+// entries): the operator's 1920 x 1080 monitor and a 1280 x 1024 TV.
+class TwoScreens : public SettingsTest {
+protected:
+    void SetUp() override {
+        const char* tv = std::getenv("RATEBOARD_SCREENS");
+        if (!tv) GTEST_SKIP() << "needs the two-monitor desktop of cmake/two-screens";
+        SettingsTest::SetUp();
+        tvLeft = std::string(tv) == "left" ? -1280 : 1920;
+        ASSERT_EQ(SystemMonitors().size(), 2u);
+    }
+    // Pixels of the board's background colour (navy, the default) in rc.
+    static int BoardPixels(const RECT& rc) {
+        const Pixels shot = CaptureScreen(rc);
+        return std::count_if(shot.rgb.begin(), shot.rgb.end(), [](auto c) { return (c & 0xFFFFFF) == Blended(0x80); });
+    }
+    void ExpectOnTheTv() {
+        EXPECT_EQ(Edges(Board()), (std::vector<LONG>{tvLeft, 0, tvLeft + 800, 450}));
+        EXPECT_GT(BoardPixels(Board()), 800 * 450 / 2) << "the board on the TV";
+        EXPECT_EQ(BoardPixels(RECT{0, 0, 1920, 1080}), 0) << "the board on the operator's screen";
+    }
+    int tvLeft = 0;
+};
+
+}  // namespace
+
+TEST_F(TwoScreens, LocateSecondScreenThenTheTvGoesDarkAndComesBack) {
+    Start();
+    Click(IDC_LOCATE_SECOND_SCREEN);
+    ExpectOnTheTv();
+    const HWND board = g_board->m_hWnd;
+    auto shown = [&] { return ::IsWindowVisible(board) != FALSE; };
+
+    // Wine moves nothing and sends no WM_DISPLAYCHANGE: the tick sees it.
+    ASSERT_TRUE(SwitchTv(false));
+    EXPECT_TRUE(PumpUntil([&] { return !shown(); }, 2500)) << "left on a monitor that is gone";
+    EXPECT_EQ(::SendDlgItemMessageW(dialog.m_hWnd, IDC_OUTPUT_ON, BM_GETCHECK, 0, 0), BST_CHECKED) << "switch touched";
+    ASSERT_TRUE(SwitchTv(true));
+    EXPECT_TRUE(PumpUntil(shown, 2500)) << "not back with the TV";
+    PumpMessages(100);
+    ExpectOnTheTv();
+
+    // Windows moves the board of a vanished monitor onto the primary one
+    // and says so with WM_DISPLAYCHANGE: it must not stay there.
+    ASSERT_TRUE(SwitchTv(false));
+    ::SetWindowPos(board, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SendMessageW(board, WM_DISPLAYCHANGE, 32, MAKELPARAM(1920, 1080));
+    EXPECT_FALSE(shown()) << "stayed on the operator's screen";
+    // Output off meanwhile: the TV's return does not bring it back.
+    ::SendMessageW(dialog.GetDlgItem(IDC_OUTPUT_ON), BM_CLICK, 0, 0);
+    ASSERT_TRUE(SwitchTv(true));
+    PumpMessages(1200);
+    EXPECT_FALSE(shown()) << "back although the output is off";
 }

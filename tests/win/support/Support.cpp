@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "board/Layout.h"
+#include "board/ScreenWatch.h"
 #include "core/Globals.h"
 #include "data/RateParser.h"
 #include "data/WeatherThread.h"
@@ -124,6 +125,25 @@ void ClickScreen(int x, int y) {
     input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     ::SendInput(2, input, sizeof(INPUT));
+}
+
+bool SwitchTv(bool on) {
+    // xrandr, a Unix program, which Wine starts without a handle to wait on.
+    const char* command = std::getenv(on ? "RATEBOARD_TV_ON" : "RATEBOARD_TV_OFF");
+    if (!command) return false;
+    std::string line = command;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    const size_t expected = on ? 2 : 1;
+    for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 5000;) {
+        if (SystemMonitors().size() == expected) return true;
+        on ? PumpMessages(20) : ::Sleep(20);
+    }
+    return false;
 }
 
 void UseProxy(const std::string& proxyUrl) {

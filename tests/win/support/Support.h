@@ -56,6 +56,11 @@ std::string RunConsole(const std::wstring& commandLine);
 // makes it (through the system's input, to whichever window it reaches).
 void ClickScreen(int x, int y);
 
+// On the desktop of cmake/two-screens: the TV's output off (no messages pumped,
+// so no tick runs meanwhile) or on again (pumped: Wine waits for the windows
+// it moves), until the system's monitor list shows it (at most 5 s).
+bool SwitchTv(bool on);
+
 // Sends every WinINet request of this process to proxyUrl. WinINet reads the
 // variable once, at the first session: call before any download.
 void UseProxy(const std::string& proxyUrl);
