@@ -48,9 +48,8 @@ CString CCore::ConfigRaw(const char* key) const {
     return Narrow(value);
 }
 
-void CCore::WriteConfig(const char* key, const CString& value) const {
-    // A read-only or locked file simply keeps its old values.
-    ::WritePrivateProfileStringW(kSection, KeyW(key).c_str(), Widen(value).c_str(), Widen(getConfigPath()).c_str());
+BOOL CCore::WriteConfig(const char* key, const CString& value) const {
+    return ::WritePrivateProfileStringW(kSection, KeyW(key).c_str(), Widen(value).c_str(), Widen(getConfigPath()).c_str());
 }
 
 void CCore::autoFileConfig() {
@@ -81,12 +80,12 @@ Gdiplus::Color CCore::getConfigClr(const char* key) const {
 
 CString CCore::getConfigStr(const char* key) const { return ConfigRaw(key); }
 
-void CCore::saveConfigInt(const char* key, int value) const { WriteConfig(key, getStrInt(value)); }
+BOOL CCore::saveConfigInt(const char* key, int value) const { return WriteConfig(key, getStrInt(value)); }
 
-void CCore::saveConfigB(const char* key, BOOL value) const { WriteConfig(key, value ? "1" : "0"); }
+BOOL CCore::saveConfigB(const char* key, BOOL value) const { return WriteConfig(key, value ? "1" : "0"); }
 
-void CCore::saveConfigClr(const char* key, const Gdiplus::Color& value) const {
-    WriteConfig(key, CString(configtext::FormatColour(value.GetValue())));
+BOOL CCore::saveConfigClr(const char* key, const Gdiplus::Color& value) const {
+    return WriteConfig(key, CString(configtext::FormatColour(value.GetValue())));
 }
 
 // ---- colours and strings ---------------------------------------------------------

@@ -78,29 +78,7 @@ protected:
 // boardcheck's output (code page 936) for one download through proxy.
 std::string Boardcheck(const std::string& proxy) {
     ::SetEnvironmentVariableA("http_proxy", proxy.c_str());
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE read = nullptr, write = nullptr;
-    ::CreatePipe(&read, &write, &inherit, 0);
-    ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = write;
-    PROCESS_INFORMATION pi{};
-    std::wstring cmd = L"\"" + ExeDir() + L"boardcheck.exe\" weather";
-    const BOOL started = ::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                          ExeDir().c_str(), &si, &pi);
-    ::CloseHandle(write);
-    std::string out;
-    char buffer[4096];
-    DWORD got = 0;
-    while (started && ::ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got) out.append(buffer, got);
-    ::CloseHandle(read);
-    if (started) {
-        ::WaitForSingleObject(pi.hProcess, 30000);
-        ::CloseHandle(pi.hProcess);
-        ::CloseHandle(pi.hThread);
-    }
+    const std::string out = RunConsole(L"\"" + ExeDir() + L"boardcheck.exe\" weather");
     ::SetEnvironmentVariableA("http_proxy", Server().ProxyUrl().c_str());
     return out;
 }

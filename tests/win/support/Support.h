@@ -48,6 +48,19 @@ Pixels CaptureScreen(const RECT& rc);
 // a constant alpha of 253, each channel c becomes c x 253 / 255, rounded.
 std::uint32_t Blended(std::uint32_t rgb);
 
+// Runs a console program (a whole command line) in the test program's
+// folder and returns what it printed, waiting at most 30 s.
+std::string RunConsole(const std::wstring& commandLine);
+
+// A click of the left mouse button at a point of the screen, as the mouse
+// makes it (through the system's input, to whichever window it reaches).
+void ClickScreen(int x, int y);
+
+// On the desktop of cmake/two-screens: the TV's output off (no messages pumped,
+// so no tick runs meanwhile) or on again (pumped: Wine waits for the windows
+// it moves), until the system's monitor list shows it (at most 5 s).
+bool SwitchTv(bool on);
+
 // Sends every WinINet request of this process to proxyUrl. WinINet reads the
 // variable once, at the first session: call before any download.
 void UseProxy(const std::string& proxyUrl);
