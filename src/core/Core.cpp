@@ -23,7 +23,10 @@ const wchar_t* const kCjkFallbacks[] = {
 
 // A folder no code page 936 name reaches is reported at start (the
 // program's and boardcheck's own checks); its files are then out of reach.
-CCore::CCore() : m_appPath(PathText(ProgramFolder()).value_or(Narrow(ProgramFolder()))) {}
+CCore::CCore() {
+    const std::wstring folder = ProgramFolder();
+    m_appPath = PathText(folder).value_or(Narrow(folder));
+}
 
 CCore::~CCore() {
     // Fonts before their families, families before their collections.
