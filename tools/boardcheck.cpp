@@ -6,8 +6,8 @@
 //   --utf8 anywhere: print UTF-8 instead of code page 936
 //
 // Exit status: 0 when all went well (for weather: a record was read), 1 when
-// the download failed, the page gives no record or a file cannot be read, 2
-// for a command line it does not understand.
+// the download failed, the page gives no record, a file cannot be read or
+// config.ini cannot be written, 2 for a command line it does not understand.
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -15,11 +15,13 @@
 
 #include "core/ConfigText.h"
 #include "core/Core.h"
+#include "core/FileErrorText.h"
 #include "data/HttpBody.h"
 #include "data/RateFile.h"
 #include "data/WeatherScraper.h"
 #include "data/WeatherThread.h"
 #include "core/Globals.h"
+#include "core/PathText.h"
 #include "framework/Internet.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
@@ -284,6 +286,16 @@ int Weather(const std::vector<std::wstring>& args, CCore& core) {
 
 // ---- rates -----------------------------------------------------------------------
 
+CString EncodingText(RateEncoding encoding) {
+    const char* converted = " (converted to code page 936; what it lacks shows as \"?\")";
+    switch (encoding) {
+    case RateEncoding::Utf8: return CString("UTF-8") + converted;
+    case RateEncoding::Utf16LE: return CString("UTF-16 LE, Notepad's \"Unicode\"") + converted;
+    case RateEncoding::Utf16BE: return CString("UTF-16 BE, Notepad's \"Unicode big endian\"") + converted;
+    default: return "code page 936 (GBK)";
+    }
+}
+
 int Rates(const std::vector<std::wstring>& args) {
     if (args.size() != 1) {
         Line("usage: boardcheck rates FILE");
@@ -291,16 +303,21 @@ int Rates(const std::vector<std::wstring>& args) {
     }
     Line("file: " + Narrow(args[0]));
     std::vector<char> table(RATE_BUFFER_SIZE);
-    RateEncoding encoding = RateEncoding::Unread;
     std::vector<rates::LineNote> notes;
-    const int count =
-        ReadRateFile(Narrow(args[0]), table.data(), &encoding, [&](const rates::LineNote& n) { notes.push_back(n); });
-    if (encoding == RateEncoding::Unread) {
-        Line("cannot read the file");
+    // A file in a folder code page 936 cannot name is read through its short name.
+    const CString file = PathText(args[0]).value_or(Narrow(args[0]));
+    const RateFileRead read = ReadRateFile(file, table.data(), [&](const rates::LineNote& n) { notes.push_back(n); });
+    if (!read.readable) {
+        Line("verdict: the file cannot be read: " + FileErrorText(read.error) +
+             "; the board keeps the table it shows and tells the operator at 刷新 (Refresh)");
         return 1;
     }
-    Line(encoding == RateEncoding::Utf8 ? "encoding: UTF-8 (converted to code page 936; what it lacks shows as \"?\")"
-                                        : "encoding: code page 936 (GBK)");
+    if (read.encoding == RateEncoding::Unread) {
+        Line("verdict: the file does not exist: the board shows an empty table");
+        return 1;
+    }
+    const int count = read.count;
+    Line("encoding: " + EncodingText(read.encoding));
     Line("lines: " + Num(notes.size()) + ", records: " + Num(count));
     static const char* const kKinds[] = {"empty line, skipped", "comment (holds \";\"), skipped", "record",
                                          "skipped: the table holds 100 records"};
@@ -322,13 +339,31 @@ int Rates(const std::vector<std::wstring>& args) {
 
 // ---- config ----------------------------------------------------------------------
 
+// Whether the board can write config.ini at its end: 0, or the system's
+// reason. The file is opened for writing as the board opens it, without
+// sharing, and nothing is written; a missing one is made and removed at once.
+DWORD WriteProbe(const CString& path, bool exists) {
+    const HANDLE opened = ::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, exists ? OPEN_EXISTING : CREATE_NEW,
+                                        exists ? FILE_ATTRIBUTE_NORMAL : FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return ::GetLastError();
+    UniqueKernelHandle closed(opened);
+    return 0;
+}
+
 int Config(const std::vector<std::wstring>& args, CCore& core) {
     if (!args.empty()) {
         Line("usage: boardcheck config");
         return 2;
     }
     const CString path = core.getConfigPath();
-    Line("file: " + path + (core.isFileExist(path) ? "" : "  (missing: the board creates it with the defaults)"));
+    const bool exists = ::GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    const DWORD error = WriteProbe(path, exists);
+    if (error) {
+        Line("file: " + path + "  (cannot be written: " + FileErrorText(error) +
+             "; the operator's changes are lost at every close)");
+    } else {
+        Line("file: " + path + (exists ? "" : "  (missing: the board creates it with the defaults)"));
+    }
     for (const configtext::Default& d : configtext::kDefaults) {
         const CString key(d.key);
         const CString raw = core.getConfigStr(d.key);
@@ -347,7 +382,7 @@ int Config(const std::vector<std::wstring>& args, CCore& core) {
         if (!readable) shown += "  (\"" + raw + "\" is unreadable: the default is used)";
         Line(key + " = " + shown);
     }
-    return 0;
+    return error ? 1 : 0;
 }
 
 int Usage() {
@@ -373,6 +408,11 @@ int main() {
     }
     ::LocalFree(argv);
     if (args.empty()) return Usage();
+    if (!PathText(ProgramFolder())) {
+        Line("folder: its name holds characters code page 936 lacks and it has no short name, so neither the board "
+             "nor boardcheck can reach the files beside them; move the folder (for example to C:\\RateBoard)");
+        return 1;
+    }
 
     CCore core;
     g_core = &core;

@@ -27,9 +27,4 @@ inline Rect BoardRectAt(int left, int top, int width, int height) {
     return Rect{left, top, SaturatingAdd(left, width), SaturatingAdd(top, height)};
 }
 
-// The top-left corner of a screen extended to the right of the primary one.
-inline Rect SecondScreenRect(int primaryWidth, int width, int height) {
-    return BoardRectAt(primaryWidth, 0, width, height);
-}
-
 }  // namespace placement

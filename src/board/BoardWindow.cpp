@@ -64,6 +64,7 @@ void BoardWindow::PlaceBoard(RECT rc) {
     // plain one would show a grey dialog-coloured rectangle.
     KeepLayered();
     ShowWindow(SW_SHOW);
+    m_screens.Placed(m_hWnd);
 }
 
 void BoardWindow::LayOut() {
@@ -78,6 +79,7 @@ void BoardWindow::LayOut() {
 void BoardWindow::OnTimer(UINT_PTR id) {
     switch (id) {
     case TIMER_TICK:
+        CheckScreens();
         ++m_tickCount;
         Render();
         break;
@@ -115,6 +117,17 @@ void BoardWindow::RestartRetries() {
     KillTimer(TIMER_RETRY);
 }
 
+void BoardWindow::Hide() {
+    m_screens.Reset();
+    ShowWindow(SW_HIDE);
+}
+
+bool BoardWindow::CheckScreens() {
+    if (m_screens.Check(m_hWnd) != ScreenWatch::Result::Returned) return false;
+    m_pushWhole = true;  // shown again: the window gets all of the picture
+    return true;
+}
+
 void BoardWindow::OnLButtonDown(UINT, POINT) {
     // Let the system drag the board as if by its caption; the next render
     // reads the new position from the window.
@@ -132,6 +145,9 @@ LRESULT BoardWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         return OnCreate(reinterpret_cast<LPCREATESTRUCT>(lp));
     case WM_TIMER:
         OnTimer(static_cast<UINT_PTR>(wp));
+        return Default();
+    case WM_DISPLAYCHANGE:
+        if (CheckScreens()) Render();
         return Default();
     case WM_WEATHER_RESULT:
         OnWeatherResult(static_cast<BOOL>(wp));

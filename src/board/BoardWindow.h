@@ -12,6 +12,7 @@
 #include "board/Layout.h"
 #include "board/RateLayout.h"
 #include "board/Outline.h"
+#include "board/ScreenWatch.h"
 #include "framework/Afx.h"
 #include "framework/GdiPlus.h"
 
@@ -54,6 +55,9 @@ public:
     // Sets the weather record to "Loading" and starts one download, unless
     // a download of this board is still running.
     void StartWeatherThread();
+    // Hides the board at the operator's word: it then stays hidden until
+    // placed again, whatever monitors come and go.
+    void Hide();
     void SetClock(Clock clock) { m_clock = clock; }
 
     BOOL PreTranslateMessage(MSG* msg) override;
@@ -85,6 +89,9 @@ private:
     void OnWeatherResult(BOOL published);
     void RestartRetries();
     void OnLButtonDown(UINT flags, POINT point);
+    // Hides the board when the monitor under it has gone, and shows it again
+    // once an extended monitor is back: true when it came back.
+    bool CheckScreens();
 
     // What a kept picture depends on besides its strings: when any of it
     // changes, the whole picture is drawn again.
@@ -168,6 +175,7 @@ private:
     int m_failures = 0;  // failed downloads since the last success or placement
     bool m_retryPending = false;
     DWORD m_retryDelayMs = 0;
+    ScreenWatch m_screens;
 };
 
 // The whole board is shown at 253/255 of each pixel's own opacity.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "data/RateParser.h"
+#include "data/RateText.h"
 #include "data/WeatherScraper.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -27,8 +28,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t b = static_cast<std::size_t>(count) * RATE_RECORD_SIZE; b < table.size(); ++b) {
             if (table[b] != 0) std::abort();
         }
-        rates::Utf8Sniffer sniffer;
-        sniffer.Feed(input.data(), input.size());
+        // The same bytes as a file in whatever encoding they look like; each
+        // code unit's low byte stands in for code page 936.
+        rates::RateTextReader reader([](const char16_t* text, std::size_t n) { return std::string(text, text + n); }, true);
+        reader.Feed(input.data(), input.size() / 3);
+        reader.Feed(input.data() + input.size() / 3, input.size() - input.size() / 3);
+        reader.Finish();
+        if (reader.Count() < 0 || reader.Count() > MAX_RATE_ROWS) std::abort();
         return 0;
     }
     const auto record = weather::ScrapeRecord(CString(input));

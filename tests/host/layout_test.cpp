@@ -9,6 +9,7 @@
 #include "board/ClockWeatherPlan.h"
 #include "board/FrameSize.h"
 #include "board/RateLayout.h"
+#include "board/Screens.h"
 #include "board/TextPlacement.h"
 
 TEST(Layout, BoardTextSizesAndPlacement) {
@@ -30,7 +31,7 @@ TEST(Layout, BoardTextSizesAndPlacement) {
     EXPECT_EQ(std::make_pair(left, top), std::make_pair(768, 29));  // 29.99999933, not 30
 
     // A size that failed validation still reaches the board: nothing overflows.
-    const placement::Rect huge = placement::SecondScreenRect(1920, INT_MAX, INT_MAX);
+    const placement::Rect huge = screens::SecondScreenRect({}, {}, 1920, INT_MAX, INT_MAX);
     EXPECT_EQ(std::make_pair(huge.right, huge.bottom), std::make_pair(INT_MAX, INT_MAX));
     const placement::Rect low = placement::BoardRectAt(-100, -100, INT_MIN, -30);
     EXPECT_EQ(std::make_pair(low.right, low.bottom), std::make_pair(INT_MIN, -130));
@@ -139,5 +140,64 @@ TEST(Layout, LabelSplittingAndDigitFont) {
     EXPECT_TRUE(covers(L" !~0123456789.,-+/%$()-3\u00B0\u00B1\u00B7\u00A5\u00A0\u2212"));
     for (const wchar_t* text : {L"\u9762\u8BAE", L"888\u5143", L"\u2103", L"\uFFE5", L"1\t2", L"\x7F"}) {
         EXPECT_FALSE(covers(text)) << static_cast<unsigned>(text[0]);
+    }
+}
+
+namespace {
+using screens::Monitor, screens::Rect;
+std::vector<int> Edges(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+const Monitor kPrimary{{0, 0, 1920, 1080}, true}, kRight{{1920, 0, 3200, 1024}, false}, kLeft{{-1280, 0, 0, 1024}, false};
+}  // namespace
+
+TEST(Screens, SecondScreenWhereverTheTvIs) {
+    const Monitor above{{0, -1024, 1280, 0}, false}, below{{320, 1080, 1600, 2104}, false};
+    const Monitor lower{{1920, 200, 3200, 1224}, false}, farRight{{3200, 0, 4480, 1024}, false};
+    struct Row { const char* what; std::vector<Monitor> monitors; Rect board; std::vector<int> placed; };
+    const Rect home{1152, 32, 1952, 482}, onLeft{-1000, 100, -200, 550};
+    const Row rows[] = {
+        {"right, top 0: (primary width, 0)", {kPrimary, kRight}, home, {1920, 0, 2720, 450}},
+        {"left", {kLeft, kPrimary}, home, {-1280, 0, -480, 450}},
+        {"above", {kPrimary, above}, home, {0, -1024, 800, -574}},
+        {"below", {kPrimary, below}, home, {320, 1080, 1120, 1530}},
+        {"lower top", {kPrimary, lower}, home, {1920, 200, 2720, 650}},
+        {"two: the nearest to the right", {farRight, kLeft, kPrimary, kRight}, home, {1920, 0, 2720, 450}},
+        {"two: the one the board is on", {farRight, kLeft, kPrimary, kRight}, onLeft, {-1280, 0, -480, 450}},
+        {"two, none to the right: the first listed", {above, kPrimary, kLeft}, home, {0, -1024, 800, -574}},
+        {"none: where a screen on the right would be", {kPrimary}, home, {1920, 0, 2720, 450}},
+        {"no list", {}, home, {1920, 0, 2720, 450}},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(Edges(screens::SecondScreenRect(r.monitors, r.board, 1920, 800, 450)), r.placed) << r.what;
+    }
+}
+
+TEST(Screens, TheBoardFollowsItsMonitor) {
+    using A = screens::Watch::Action;
+    const std::vector<Monitor> both{kPrimary, kRight}, alone{kPrimary}, left{kPrimary, kLeft}, unread{},
+        smaller{{{0, 0, 1280, 720}, true}};
+    const Rect tv{1920, 0, 2720, 450}, dragged{1300, 600, 2100, 1050}, moved{0, 0, 800, 450};
+    struct Step { std::vector<Monitor> monitors; Rect window; bool visible, mayShow; A action; std::vector<int> to; };
+    const std::pair<const char*, std::vector<Step>> stories[] = {
+        {"TV off and on, the board left standing (Wine)",
+         {{both, tv, true, true, A::None, {}}, {alone, tv, true, true, A::Hide, {}},
+          {alone, tv, false, true, A::None, {}}, {both, tv, false, false, A::None, {}},  // owner minimised
+          {both, tv, false, true, A::Return, Edges(tv)}, {alone, tv, true, true, A::Hide, {}}}},
+        {"the system moves the board onto the primary; the TV comes back on the left",
+         {{both, tv, true, true, A::None, {}}, {alone, moved, true, true, A::Hide, {}},
+          {left, moved, false, true, A::Return, {-1280, 0, -480, 450}}}},
+        {"dragged mostly onto the primary: left alone, even off a smaller primary",
+         {{both, tv, true, true, A::None, {}}, {both, dragged, true, true, A::None, {}},
+          {alone, dragged, true, true, A::None, {}}, {smaller, dragged, true, true, A::None, {}}}},
+        {"a list that cannot be read decides nothing", {{both, tv, true, true, A::None, {}}, {unread, tv, true, true, A::None, {}}}},
+        {"one monitor, 1006: stays where it is put", {{alone, tv, true, true, A::None, {}}, {alone, tv, true, true, A::None, {}}}},
+    };
+    for (const auto& [what, steps] : stories) {
+        screens::Watch watch;
+        for (size_t i = 0; i < steps.size(); ++i) {
+            const Step& s = steps[i];
+            const screens::Watch::Step got = watch.Check(s.monitors, s.window, s.visible, s.mayShow);
+            EXPECT_EQ(got.action, s.action) << what << ", step " << i;
+            EXPECT_TRUE(got.action != A::Return || Edges(got.to) == s.to) << what << ", step " << i;
+        }
     }
 }

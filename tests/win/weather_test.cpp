@@ -13,7 +13,6 @@
 #include "res/resource.h"
 #include "data/HttpBody.h"
 #include "data/WeatherScraper.h"
-#include "framework/Handles.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ResourceProbe.h"
 #include "support/Support.h"
@@ -96,42 +95,13 @@ protected:
     SharedSettings settings{768, 432};
 };
 
-// boardcheck weather ARGS, its downloads through proxy, running beside the test.
-class Boardcheck {
-public:
-    explicit Boardcheck(const std::wstring& args, const std::string& proxy = Server().ProxyUrl()) {
-        ::SetEnvironmentVariableA("http_proxy", proxy.c_str());
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE read = nullptr, write = nullptr;
-        ::CreatePipe(&read, &write, &inherit, 0);
-        m_read.reset(read);
-        UniqueKernelHandle writeEnd(write);
-        ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdOutput = si.hStdError = write;
-        PROCESS_INFORMATION pi{};
-        std::wstring cmd = L"\"" + ExeDir() + L"boardcheck.exe\" weather " + args;
-        if (::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, ExeDir().c_str(), &si, &pi)) {
-            m_process.reset(pi.hProcess);
-            ::CloseHandle(pi.hThread);
-        }
-        ::SetEnvironmentVariableA("http_proxy", Server().ProxyUrl().c_str());
-    }
-    // Its output (code page 936) and exit status, once it has ended.
-    std::pair<std::string, DWORD> Result() {
-        std::string out;
-        char buffer[4096];
-        DWORD got = 0, status = 99;
-        while (m_process.get() && ::ReadFile(m_read.get(), buffer, sizeof buffer, &got, nullptr) && got) out.append(buffer, got);
-        if (::WaitForSingleObject(m_process.get(), 30000) == WAIT_OBJECT_0) ::GetExitCodeProcess(m_process.get(), &status);
-        return {out, status};
-    }
-
-private:
-    UniqueKernelHandle m_read, m_process;
-};
+// boardcheck weather ARGS started now, its downloads through proxy.
+ConsoleProgram Boardcheck(const std::wstring& args, const std::string& proxy = Server().ProxyUrl()) {
+    ::SetEnvironmentVariableA("http_proxy", proxy.c_str());
+    ConsoleProgram run(L"\"" + ExeDir() + L"boardcheck.exe\" weather " + args);
+    ::SetEnvironmentVariableA("http_proxy", Server().ProxyUrl().c_str());
+    return run;
+}
 
 }  // namespace
 
@@ -330,10 +300,10 @@ TEST_F(WeatherTest, NoServerHoldsFloodsOrOverflowsTheBoard) {
         {L"--city noend", 0, {"MISSING END    forecast body (page)", std::string("record: ") + kSameDay, "every field has a value"}},
         {L"--city good", 0, {"markers missing: 0", "every field has a value"}},
     };
-    std::vector<std::unique_ptr<Boardcheck>> runs;
-    for (const Check& c : checks) runs.push_back(std::make_unique<Boardcheck>(c.args, c.proxy ? c.proxy : Server().ProxyUrl()));
+    std::vector<ConsoleProgram> runs;
+    for (const Check& c : checks) runs.push_back(Boardcheck(c.args, c.proxy ? c.proxy : Server().ProxyUrl()));
     for (size_t i = 0; i < runs.size(); ++i) {
-        const auto [out, status] = runs[i]->Result();
+        const auto [out, status] = runs[i].Finish();
         for (const std::string& line : checks[i].lines) EXPECT_NE(out.find(line), std::string::npos) << line << " in\n" << out;
         EXPECT_EQ(status, checks[i].status) << out;
         // No marker list that would blame the page for a failed download.
