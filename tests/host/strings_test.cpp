@@ -22,7 +22,6 @@ TEST(Strings, FieldsAndCuts) {
     EXPECT_EQ(strutil::WeekdayText(0), "星期日");
     EXPECT_EQ(strutil::WeekdayText(6), "星期六");
     EXPECT_EQ(CString("天气").GetLength(), 4) << "literals are code page 936";
-
 }
 
 TEST(Strings, DownloadBodies) {
