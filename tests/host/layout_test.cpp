@@ -114,8 +114,7 @@ TEST(Layout, TextPlacement) {
             measured.push_back(em);
             return textplace::LabelWidths{f.mainChars * em, f.suffixChars * textplace::SuffixSize(em)};
         });
-        EXPECT_EQ(fitted, f.fitted) << f.width << " " << f.mainChars;
-        EXPECT_EQ(measured, f.measured) << f.width << " " << f.mainChars;
+        EXPECT_EQ(std::make_pair(fitted, measured), std::make_pair(f.fitted, f.measured)) << f.width << " " << f.mainChars;
     }
 }
 
