@@ -5,8 +5,9 @@
 //   boardcheck config                              the settings in config.ini
 //   --utf8 anywhere: print UTF-8 instead of code page 936
 //
-// Exit status: 0 when all went well, 1 when the page gives no record or a
-// file cannot be read, 2 for a command line it does not understand.
+// Exit status: 0 when all went well (for weather: a record was read), 1 when
+// the download failed, the page gives no record, a file cannot be read or
+// config.ini cannot be written, 2 for a command line it does not understand.
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -14,10 +15,13 @@
 
 #include "core/ConfigText.h"
 #include "core/Core.h"
+#include "core/FileErrorText.h"
+#include "data/HttpBody.h"
 #include "data/RateFile.h"
 #include "data/WeatherScraper.h"
 #include "data/WeatherThread.h"
 #include "core/Globals.h"
+#include "core/PathText.h"
 #include "framework/Internet.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
@@ -51,21 +55,22 @@ CString Num(long long value) {
     return s;
 }
 
-std::optional<std::string> ReadFile(const std::wstring& path) {
+// Feeds the file's bytes to `take` until it returns false; false when the
+// file cannot be read.
+template <typename Take>
+bool ReadFile(const std::wstring& path, Take take) {
     UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
         file.release();  // not a handle to close
-        return std::nullopt;
+        return false;
     }
-    std::string bytes;
     char buffer[65536];
     DWORD read = 0;
     while (::ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr)) {
-        if (read == 0) return bytes;
-        bytes.append(buffer, read);
+        if (read == 0 || !take(buffer, static_cast<int>(read))) return true;
     }
-    return std::nullopt;
+    return false;
 }
 
 // What a WinINet error means, for whoever looks after the PC.
@@ -108,6 +113,62 @@ CString ProxyOf(CInternetSession& session) {
     return Narrow(info->lpszProxy);
 }
 
+CString LimitsText() {
+    return "limits: each wait on the network " + Num(WeatherThread::TIMEOUT_MS / 1000) + " s, the whole download " +
+           Num(WeatherThread::DEADLINE_MS / 1000) + " s, " + Num(WeatherThread::MAX_REDIRECTS) + " redirects, " +
+           Num(httpbody::kMaxBytes / (1024 * 1024)) + " MiB";
+}
+
+// Why a body that arrived is not a page the board reads.
+CString BodyVerdict(httpbody::Kind kind) {
+    switch (kind) {
+    case httpbody::Kind::TooLarge:
+        return "the page is larger than " + Num(httpbody::kMaxBytes / (1024 * 1024)) + " MiB, which no weather page is";
+    case httpbody::Kind::Compressed:
+        return "the page arrived compressed, which the board does not read (a proxy or a filter in the way?)";
+    case httpbody::Kind::Binary:
+        return "the page is binary (it holds NUL bytes), not the text of a weather page";
+    case httpbody::Kind::Text:
+        break;
+    }
+    return "";
+}
+
+// Why a download gave the board no page.
+CString DownloadVerdict(const WeatherThread& fetch) {
+    CString why;
+    switch (fetch.LastFailure()) {
+    case WeatherThread::Failure::Status:
+        why = "the server answered " + Num(fetch.LastStatus()) + " instead of the page";
+        break;
+    case WeatherThread::Failure::RedirectLoop:
+        why = "redirect loop: the server sent the download on more than " + Num(WeatherThread::MAX_REDIRECTS) +
+              " times";
+        for (const CString& address : fetch.Redirects()) why += " -> " + address;
+        break;
+    case WeatherThread::Failure::Deadline:
+        why = "the page had not arrived after " + Num(WeatherThread::DEADLINE_MS / 1000) +
+              " s, all the board gives a download (the server or the proxy sends too slowly)";
+        break;
+    case WeatherThread::Failure::TooLarge:
+        why = BodyVerdict(httpbody::Kind::TooLarge);
+        break;
+    case WeatherThread::Failure::Compressed:
+        why = BodyVerdict(httpbody::Kind::Compressed);
+        break;
+    case WeatherThread::Failure::Binary:
+        why = BodyVerdict(httpbody::Kind::Binary);
+        break;
+    case WeatherThread::Failure::None:
+        why = "the server answered with an empty page";
+        break;
+    case WeatherThread::Failure::Network:
+        return "verdict: the download failed: no page arrived, so the board shows \"Loading\"; "
+               "check the network cable, the proxy and the firewall";
+    }
+    return "verdict: the download failed: " + why + ", so the board shows \"Loading\"";
+}
+
 CString RetryText() {
     CString minutes;
     for (int i = 1; WeatherRetryDelayMs(i) != 0; ++i) {
@@ -136,17 +197,23 @@ int Weather(const std::vector<std::wstring>& args, CCore& core) {
     CString page;
     if (pageFile) {
         Line("page file: " + Narrow(*pageFile));
-        auto bytes = ReadFile(*pageFile);
-        if (!bytes) {
+        // Judged as the board judges a download's body, and read no further.
+        httpbody::Body body;
+        if (!ReadFile(*pageFile, [&](const char* data, int length) { return body.Append(data, length); })) {
             Line("cannot read the page file");
             return 1;
         }
-        page = CString(std::move(*bytes));
+        if (body.Check() != httpbody::Kind::Text) {
+            Line("verdict: " + BodyVerdict(body.Check()) + ", so the board shows \"Loading\"");
+            return 1;
+        }
+        page = body.Take();
     } else {
         const CString id = weather::CityOrDefault(city ? *city : core.getConfigStr("cityid"));
         const CString address = weather::PageAddress(id);
         Line("city: " + id);
         Line("address: " + address);
+        Line(LimitsText());
         // The board's own download, run here on this thread.
         WeatherThreadParam param;
         WeatherThread fetch(&WeatherThread::WeatherThreadProc, &param);
@@ -157,22 +224,20 @@ int Weather(const std::vector<std::wstring>& args, CCore& core) {
         Line("proxy: " + ProxyOf(*fetch.Session()));
         const DWORD start = ::GetTickCount();
         page = fetch.HttpGet(address);
+        const DWORD spent = ::GetTickCount() - start;
+        for (const CString& next : fetch.Redirects()) Line("redirected to: " + next);
         CString took;
-        took.Format("%.1f s", (::GetTickCount() - start) / 1000.0);
+        took.Format("%.1f s", spent / 1000.0);
         Line("status: " + (fetch.LastStatus() ? Num(fetch.LastStatus()) : CString("none (no answer)")) + ", after " +
              took);
         if (fetch.LastError()) Line("error: " + ErrorText(fetch.LastError()));
-        if (page.IsEmpty() && ::GetTickCount() - start + 100 >= WeatherThread::TIMEOUT_MS) {
+        if (fetch.LastFailure() == WeatherThread::Failure::Network && spent + 100 >= WeatherThread::TIMEOUT_MS) {
             // Time-outs come under other names too (Wine reports an aborted connection).
             Line("timed out: no answer within " + Num(WeatherThread::TIMEOUT_MS / 1000) +
                  " s (the server or the proxy accepts the connection and stays silent)");
         }
         if (page.IsEmpty()) {
-            Line(fetch.LastStatus() && fetch.LastStatus() != HTTP_STATUS_OK
-                     ? "verdict: the download failed: the server answered " + Num(fetch.LastStatus()) +
-                           " instead of the page, so the board shows \"Loading\""
-                     : CString("verdict: the download failed: no page arrived, so the board shows \"Loading\"; "
-                               "check the network cable, the proxy and the firewall"));
+            Line(DownloadVerdict(fetch));
             Line(RetryText());
             return 1;
         }
@@ -205,12 +270,31 @@ int Weather(const std::vector<std::wstring>& args, CCore& core) {
         Line(name + value);
         if (value.IsEmpty() || value == "/") empty += CString(empty.IsEmpty() ? "" : ", ") + weather::FieldName(i);
     }
-    Line(empty.IsEmpty() ? CString("verdict: every field has a value; the board shows this record")
-                         : "verdict: the board shows this record; empty fields: " + empty);
+    CString shortened;
+    for (const weather::ShortenedValue& v : weather::ShortenedValues(page)) {
+        Line(CString("shortened: ") + v.what + " (" + v.where + "), " + Num(v.length) + " bytes on the page");
+        shortened += CString(shortened.IsEmpty() ? "" : ", ") + v.what + " (" + v.where + ")";
+    }
+    CString verdict = empty.IsEmpty() ? CString("verdict: every field has a value; the board shows this record")
+                                      : "verdict: the board shows this record; empty fields: " + empty;
+    if (!shortened.IsEmpty()) {
+        verdict += "; cut to their first " + Num(weather::kMaxValueBytes) + " bytes, ending in \"…\": " + shortened;
+    }
+    Line(verdict);
     return 0;
 }
 
 // ---- rates -----------------------------------------------------------------------
+
+CString EncodingText(RateEncoding encoding) {
+    const char* converted = " (converted to code page 936; what it lacks shows as \"?\")";
+    switch (encoding) {
+    case RateEncoding::Utf8: return CString("UTF-8") + converted;
+    case RateEncoding::Utf16LE: return CString("UTF-16 LE, Notepad's \"Unicode\"") + converted;
+    case RateEncoding::Utf16BE: return CString("UTF-16 BE, Notepad's \"Unicode big endian\"") + converted;
+    default: return "code page 936 (GBK)";
+    }
+}
 
 int Rates(const std::vector<std::wstring>& args) {
     if (args.size() != 1) {
@@ -219,16 +303,21 @@ int Rates(const std::vector<std::wstring>& args) {
     }
     Line("file: " + Narrow(args[0]));
     std::vector<char> table(RATE_BUFFER_SIZE);
-    RateEncoding encoding = RateEncoding::Unread;
     std::vector<rates::LineNote> notes;
-    const int count =
-        ReadRateFile(Narrow(args[0]), table.data(), &encoding, [&](const rates::LineNote& n) { notes.push_back(n); });
-    if (encoding == RateEncoding::Unread) {
-        Line("cannot read the file");
+    // A file in a folder code page 936 cannot name is read through its short name.
+    const CString file = PathText(args[0]).value_or(Narrow(args[0]));
+    const RateFileRead read = ReadRateFile(file, table.data(), [&](const rates::LineNote& n) { notes.push_back(n); });
+    if (!read.readable) {
+        Line("verdict: the file cannot be read: " + FileErrorText(read.error) +
+             "; the board keeps the table it shows and tells the operator at 刷新 (Refresh)");
         return 1;
     }
-    Line(encoding == RateEncoding::Utf8 ? "encoding: UTF-8 (converted to code page 936; what it lacks shows as \"?\")"
-                                        : "encoding: code page 936 (GBK)");
+    if (read.encoding == RateEncoding::Unread) {
+        Line("verdict: the file does not exist: the board shows an empty table");
+        return 1;
+    }
+    const int count = read.count;
+    Line("encoding: " + EncodingText(read.encoding));
     Line("lines: " + Num(notes.size()) + ", records: " + Num(count));
     static const char* const kKinds[] = {"empty line, skipped", "comment (holds \";\"), skipped", "record",
                                          "skipped: the table holds 100 records"};
@@ -250,13 +339,31 @@ int Rates(const std::vector<std::wstring>& args) {
 
 // ---- config ----------------------------------------------------------------------
 
+// Whether the board can write config.ini at its end: 0, or the system's
+// reason. The file is opened for writing as the board opens it, without
+// sharing, and nothing is written; a missing one is made and removed at once.
+DWORD WriteProbe(const CString& path, bool exists) {
+    const HANDLE opened = ::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, exists ? OPEN_EXISTING : CREATE_NEW,
+                                        exists ? FILE_ATTRIBUTE_NORMAL : FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return ::GetLastError();
+    UniqueKernelHandle closed(opened);
+    return 0;
+}
+
 int Config(const std::vector<std::wstring>& args, CCore& core) {
     if (!args.empty()) {
         Line("usage: boardcheck config");
         return 2;
     }
     const CString path = core.getConfigPath();
-    Line("file: " + path + (core.isFileExist(path) ? "" : "  (missing: the board creates it with the defaults)"));
+    const bool exists = ::GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    const DWORD error = WriteProbe(path, exists);
+    if (error) {
+        Line("file: " + path + "  (cannot be written: " + FileErrorText(error) +
+             "; the operator's changes are lost at every close)");
+    } else {
+        Line("file: " + path + (exists ? "" : "  (missing: the board creates it with the defaults)"));
+    }
     for (const configtext::Default& d : configtext::kDefaults) {
         const CString key(d.key);
         const CString raw = core.getConfigStr(d.key);
@@ -275,7 +382,7 @@ int Config(const std::vector<std::wstring>& args, CCore& core) {
         if (!readable) shown += "  (\"" + raw + "\" is unreadable: the default is used)";
         Line(key + " = " + shown);
     }
-    return 0;
+    return error ? 1 : 0;
 }
 
 int Usage() {
@@ -301,6 +408,11 @@ int main() {
     }
     ::LocalFree(argv);
     if (args.empty()) return Usage();
+    if (!PathText(ProgramFolder())) {
+        Line("folder: its name holds characters code page 936 lacks and it has no short name, so neither the board "
+             "nor boardcheck can reach the files beside them; move the folder (for example to C:\\RateBoard)");
+        return 1;
+    }
 
     CCore core;
     g_core = &core;

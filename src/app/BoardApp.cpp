@@ -1,6 +1,8 @@
 #include "app/BoardApp.h"
 
+#include "app/FolderCheck.h"
 #include "app/SettingsDialog.h"
+#include "core/PathText.h"
 #include "framework/GdiPlus.h"
 
 BoardApp::BoardApp() : CWinApp(nullptr) {}
@@ -10,6 +12,9 @@ BOOL BoardApp::InitInstance() {
     Gdiplus::GdiplusStartup(&m_gdiplusToken, &input, nullptr);
     AfxEnableControlContainer();
     Enable3dControls();
+    // Without its files the board would show empty tables and lose every
+    // setting at close: say so and stop instead.
+    if (!ProgramFolderUsable(ProgramFolder())) return FALSE;
     {
         SettingsDialog dialog;
         m_pMainWnd = &dialog;

@@ -9,6 +9,7 @@
 #include "board/FrameSize.h"
 #include "board/Layout.h"
 #include "core/Core.h"
+#include "core/FileErrorText.h"
 #include "data/RateFile.h"
 #include "data/WeatherThread.h"
 
@@ -26,6 +27,17 @@ using framesize::kMaxHeight;
 using framesize::kMaxWidth;
 
 RECT ToRect(const placement::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+CString UnreadRateFilesText(const std::vector<std::pair<CString, unsigned long>>& files) {
+    CString text;
+    for (const auto& file : files) text += "无法读取价格文件：" + file.first + "\n原因：" + FileErrorText(file.second) + "\n\n";
+    return text + "板上仍显示上次读到的价格。处理好之后，请按“刷新”重新读取。";
+}
+
+CString SettingsNotSavedText(const CString& path, unsigned long error) {
+    return "设置没有保存：无法写入 " + path + "\n原因：" + FileErrorText(error) +
+           "\n\n这次更改的尺寸、颜色和输出开关没有记下，下次启动时仍是原来的设置。";
+}
 }  // namespace
 
 SettingsDialog::SettingsDialog(CWnd* parent) : CDialog(IDD_SETTINGS, parent) {
@@ -67,6 +79,7 @@ BOOL SettingsDialog::OnInitDialog() {
 
     CreateBoard();
     ApplyOutput();
+    ReportUnreadRateFiles();
     return TRUE;
 }
 
@@ -120,9 +133,28 @@ BOOL SettingsDialog::CollectSettings(BOOL validate) {
         ::SetFocus(GetDlgItem(IDC_BOARD_HEIGHT));
         return FALSE;
     }
-    g_roomRateCount = ReadRateFile(g_roomRatePath, g_roomRates);
-    g_exchangeRateCount = ReadRateFile(g_exchangeRatePath, g_exchangeRates);
+    ReloadRates(g_roomRatePath, g_roomRates, &g_roomRateCount);
+    ReloadRates(g_exchangeRatePath, g_exchangeRates, &g_exchangeRateCount);
     return TRUE;
+}
+
+void SettingsDialog::ReloadRates(const CString& path, char* table, int* count) {
+    const RateFileRead read = ReadRateFile(path, table);
+    if (read.readable) {
+        *count = read.count;
+        return;
+    }
+    for (const auto& file : m_unreadRateFiles) {
+        if (file.first == path) return;
+    }
+    m_unreadRateFiles.emplace_back(path, read.error);
+}
+
+void SettingsDialog::ReportUnreadRateFiles() {
+    if (m_unreadRateFiles.empty()) return;
+    const CString text = UnreadRateFilesText(m_unreadRateFiles);
+    m_unreadRateFiles.clear();
+    g_core->msgboxWarning(m_hWnd, text);
 }
 
 void SettingsDialog::ApplyOutput() {
@@ -155,12 +187,14 @@ void SettingsDialog::OnOutputSwitch() {
     g_outputOn = static_cast<BOOL>(::SendDlgItemMessageW(m_hWnd, IDC_OUTPUT_ON, BM_GETCHECK, 0, 0));
     ApplyOutput();
     if (g_outputOn) OnRefresh();
+    ReportUnreadRateFiles();
 }
 
 void SettingsDialog::OnRefresh() {
     CollectSettings(TRUE);
     ApplyOutput();
     if (g_board) g_board->Render();
+    ReportUnreadRateFiles();
 }
 
 void SettingsDialog::OnLocateSecondScreen() {
@@ -222,24 +256,33 @@ void SettingsDialog::OnSize(UINT type) {
 
 HCURSOR SettingsDialog::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
 
-void SettingsDialog::SaveSettings() {
+unsigned long SettingsDialog::SaveSettings() {
     CollectSettings(FALSE);
-    g_core->saveConfigB("on", g_outputOn);
-    g_core->saveConfigInt("width", g_width);
-    g_core->saveConfigInt("height", g_height);
-    g_core->saveConfigClr("clrfont", g_clrFont);
-    g_core->saveConfigClr("clrbg", g_clrBg);
-    g_core->saveConfigClr("clrdigi", g_clrDigi);
+    // Every key is tried, so that one that fails takes no other with it.
+    unsigned long error = 0;
+    auto saved = [&error](BOOL ok) {
+        if (!ok && error == 0) error = ::GetLastError() ? ::GetLastError() : ERROR_WRITE_FAULT;
+    };
+    saved(g_core->saveConfigB("on", g_outputOn));
+    saved(g_core->saveConfigInt("width", g_width));
+    saved(g_core->saveConfigInt("height", g_height));
+    saved(g_core->saveConfigClr("clrfont", g_clrFont));
+    saved(g_core->saveConfigClr("clrbg", g_clrBg));
+    saved(g_core->saveConfigClr("clrdigi", g_clrDigi));
+    return error;
 }
 
 void SettingsDialog::OnDestroy() {
     Default();
     if (!m_core) return;
-    SaveSettings();
+    const unsigned long notSaved = SaveSettings();
     // Nothing may still run that reaches the board or the core instance.
     StopAllWeatherDownloads(kWeatherStopTimeoutMs);
     g_board = nullptr;
     m_board.reset();
+    // The operator's changes are lost: say where and why before the program
+    // ends. The board and the downloads are gone, so nothing runs meanwhile.
+    if (notSaved) g_core->msgboxWarning(m_hWnd, SettingsNotSavedText(g_core->getConfigPath(), notSaved));
     g_roomRates = nullptr;
     g_roomRateCount = 0;
     m_roomRates.reset();

@@ -4,6 +4,8 @@
 // or redraw the board.
 #pragma once
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "controls/ColourPicker.h"
 #include "framework/Afx.h"
@@ -38,7 +40,15 @@ private:
     // with validation and places the board.
     void ApplyOutput();
     void LoadSettings();
-    void SaveSettings();
+    // Writes every key; the system's error code of the first that could not
+    // be written, or 0.
+    unsigned long SaveSettings();
+    // Reads one rate file into its table; a file that exists but cannot be
+    // read keeps the table and is noted for the operator.
+    void ReloadRates(const CString& path, char* table, int* count);
+    // Tells the operator, in one box, which rate files the last action could
+    // not read and why.
+    void ReportUnreadRateFiles();
     void CreateBoard();
     void PlaceBoard(const RECT& rc);
     void EditRateFile(const CString& path, const char* headerLine);
@@ -61,4 +71,7 @@ private:
     std::unique_ptr<char[]> m_exchangeRates;
     std::unique_ptr<BoardWindow> m_board;
     bool m_boardHiddenByMinimise = false;
+    // Rate files found unreadable since the operator's last action, with
+    // the system's reason: one box per action however often they are read.
+    std::vector<std::pair<CString, unsigned long>> m_unreadRateFiles;
 };

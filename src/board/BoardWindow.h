@@ -40,7 +40,8 @@ public:
     // drawn before it kept its picture, the reference for tests and the benchmark.
     void ComposeFrame(HDC dc);
     void RenderWholeFrame();
-    // Sets the weather record to "Loading" and starts one download.
+    // Sets the weather record to "Loading" and starts one download, unless
+    // a download of this board is still running.
     void StartWeatherThread();
     // Hides the board at the operator's word: it then stays hidden until
     // placed again, whatever monitors come and go.

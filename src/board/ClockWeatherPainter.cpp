@@ -1,5 +1,6 @@
 #include "board/BoardWindow.h"
 #include "board/ClockWeatherPlan.h"
+#include "board/TextPlacement.h"
 #include "core/Core.h"
 #include "core/Globals.h"
 
@@ -7,7 +8,8 @@
 // two-column weather table. The date, weekday and time come from one clock
 // reading, and the weather from one copy of the record, so that nothing on
 // the panel disagrees with the rest (at midnight, or while a download
-// publishes a new record).
+// publishes a new record). A text wider than its cell is drawn smaller, so
+// that nothing of the weather reaches the other column or the rate tables.
 void BoardWindow::DrawClockWeather() {
     const COleDateTime& now = m_now;
     clockweather::Inputs in;
@@ -26,9 +28,14 @@ void BoardWindow::DrawClockWeather() {
     for (const clockweather::Item& item : clockweather::PlanPanel(in)) {
         if (item.digitText) {
             AddDigitText(item.text, item.x, item.width, item.y, TRUE);
-        } else {
-            AddLabelText(item.path == clockweather::Path::Digit ? Ink::Digit : Ink::Text, item.text, item.x, item.width,
-                         item.y, item.emSize);
+            continue;
         }
+        const textplace::LabelParts parts = textplace::SplitLabel(item.text);
+        const int em = textplace::FitLabelSize(item.width, item.emSize, [&](int size) {
+            return textplace::LabelWidths{Measure(size, parts.main).Width,
+                                          Measure(textplace::SuffixSize(size), parts.suffix).Width};
+        });
+        AddLabelText(item.path == clockweather::Path::Digit ? Ink::Digit : Ink::Text, item.text, item.x, item.width,
+                     item.y, em);
     }
 }

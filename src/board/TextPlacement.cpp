@@ -1,5 +1,6 @@
 #include "board/TextPlacement.h"
 
+#include <algorithm>
 #include <string>
 
 #include "board/Layout.h"
@@ -72,6 +73,20 @@ LabelPlacement PlaceLabel(int x, int width, int y, int mainWidth, int mainHeight
     p.suffixX = Trunc(mainWidth * static_cast<double>(1.06f) + x + half);
     p.suffixY = Trunc(static_cast<double>(y) + mainHeight - suffixHeight);
     return p;
+}
+
+int FitLabelSize(int width, int emSize, const std::function<LabelWidths(int em)>& measure) {
+    int em = emSize;
+    while (em > 1) {
+        const LabelWidths w = measure(em);
+        const LabelPlacement at = PlaceLabel(0, width, 0, w.main, 0, w.suffix, 0);
+        const int right = w.suffix > 0 ? std::max(at.mainX + w.main, at.suffixX + w.suffix) : at.mainX + w.main;
+        if (at.mainX >= 0 && right <= width) return em;
+        // Smaller in proportion to the overflow, and by one pixel at least.
+        const int extent = std::max(right - at.mainX, 1);
+        em = std::min(em - 1, Trunc(em * static_cast<double>(width) / extent));
+    }
+    return std::max(em, std::min(emSize, 1));
 }
 
 namespace {

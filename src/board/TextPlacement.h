@@ -5,6 +5,7 @@
 // toward zero, like the rest of the board's layout. Portable.
 #pragma once
 #include <cstddef>
+#include <functional>
 
 #include "framework/CString.h"
 
@@ -47,6 +48,17 @@ struct LabelPlacement {
 };
 LabelPlacement PlaceLabel(int x, int width, int y, int mainWidth, int mainHeight, int suffixWidth,
                           int suffixHeight);
+
+// The em size at which a label lies inside its cell [x, x + width] as
+// PlaceLabel puts it: emSize when it fits, else smaller in proportion to its
+// overflow until it does (1 at the least). measure(em) gives the widths of
+// its main part at em and of its suffix at SuffixSize(em). A text too wide
+// for its cell is drawn smaller rather than over its neighbours.
+struct LabelWidths {
+    int main = 0;
+    int suffix = 0;
+};
+int FitLabelSize(int width, int emSize, const std::function<LabelWidths(int em)>& measure);
 
 // True when every character of the UTF-16 (or UTF-32) text has a glyph in
 // the digit font: printable ASCII, no-break space, yen sign, degree sign,

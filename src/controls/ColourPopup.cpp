@@ -11,6 +11,9 @@
 
 namespace {
 
+// Posted to itself when the popup has lost the capture to someone else.
+constexpr UINT kCaptureLost = WM_USER + 1;
+
 RECT ToRect(const PaletteRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
 bool IsGridCell(int row, int col) { return row >= 0 && row < PALETTE_ROWS && col >= 0 && col < PALETTE_COLUMNS; }
@@ -127,6 +130,16 @@ LRESULT ColourPopup::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONUP:
         Default();
         OnLButtonUp();  // may destroy the window and this object
+        return 0;
+    case WM_CAPTURECHANGED:
+        // Windows sends WM_CANCELMODE (and so takes the capture) when the
+        // focus moves; Wine also delivers a late focus-out of the colour
+        // dialog's time just after the capture was taken back. Decide once
+        // that has settled.
+        if (!m_bLettingGo && reinterpret_cast<HWND>(lp) != m_hWnd) PostMessage(kCaptureLost);
+        return 0;
+    case kCaptureLost:
+        OnCaptureLost();  // may destroy the window and this object
         return 0;
     default:
         break;
@@ -249,16 +262,28 @@ void ColourPopup::OnLButtonUp() {
     Finish(::PtInRect(&m_rcWindow, pt) ? CLRN_SELENDOK : CLRN_SELENDCANCEL);
 }
 
+void ColourPopup::OnCaptureLost() {
+    if (m_bLettingGo || ::GetCapture() == m_hWnd) return;
+    if (::GetActiveWindow() == m_hWnd) {
+        SetCapture();
+        return;
+    }
+    Finish(CLRN_SELENDCANCEL);
+}
+
 void ColourPopup::Finish(UINT message) {
+    m_bLettingGo = true;
     ::ReleaseCapture();
     if (message == CLRN_SELENDCANCEL) {
         m_selectedColour = m_initialColour;
     } else if (m_nHotRow == PALETTE_SEPARATOR_ROW) {
         SetCapture();  // the separator takes nothing: stay open
+        m_bLettingGo = false;
         return;
     } else if (m_nHotRow == PALETTE_CUSTOM_ROW) {
         RunColourDialog();
         SetCapture();
+        m_bLettingGo = false;
         return;
     }
     m_nChosenRow = m_nHotRow;

@@ -1,7 +1,10 @@
 // ColourPopup: the drop-down palette a colour picker opens below itself.
 // It holds the mouse capture while open, previews each highlighted colour to
 // its owner, and ends on a button release, Enter or Escape with one end
-// message to the owner, after which the window and the object go.
+// message to the owner, after which the window and the object go. A capture
+// taken away by someone else is taken back while the popup is the active
+// window, so a click outside still ends it; once the operator has gone to
+// another window the popup ends as cancelled.
 #pragma once
 #include "controls/ColourNotify.h"
 #include "controls/PaletteNav.h"
@@ -40,6 +43,7 @@ private:
     void OnMouseMove(POINT pt);
     void OnKeyDown(UINT key);
     void OnLButtonUp();
+    void OnCaptureLost();
     void MoveHot(int row, int col);
     void Finish(UINT message);
     void RunColourDialog();
@@ -57,4 +61,5 @@ private:
     CWnd* m_pOwner = nullptr;
     PaletteLayout m_layout;
     bool m_bOwnedByWindow = false;
+    bool m_bLettingGo = false;  // the popup itself has released the capture
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/ConfigText.h"
+#include "core/PathText.h"
 #include "core/PictureFile.h"
 #include "core/StrUtil.h"
 
@@ -21,13 +22,11 @@ const wchar_t* const kCjkFallbacks[] = {
 };
 }  // namespace
 
+// A folder no code page 936 name reaches is reported at start (the
+// program's and boardcheck's own checks); its files are then out of reach.
 CCore::CCore() {
-    wchar_t path[MAX_PATH] = {};
-    DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path, n);
-    size_t slash = dir.find_last_of(L"\\/");
-    dir = slash == std::wstring::npos ? std::wstring(L".\\") : dir.substr(0, slash + 1);
-    m_appPath = Narrow(dir);
+    const std::wstring folder = ProgramFolder();
+    m_appPath = PathText(folder).value_or(Narrow(folder));
 }
 
 CCore::~CCore() {
@@ -53,9 +52,8 @@ CString CCore::ConfigRaw(const char* key) const {
     return Narrow(value);
 }
 
-void CCore::WriteConfig(const char* key, const CString& value) const {
-    // A read-only or locked file simply keeps its old values.
-    ::WritePrivateProfileStringW(kSection, KeyW(key).c_str(), Widen(value).c_str(), Widen(getConfigPath()).c_str());
+BOOL CCore::WriteConfig(const char* key, const CString& value) const {
+    return ::WritePrivateProfileStringW(kSection, KeyW(key).c_str(), Widen(value).c_str(), Widen(getConfigPath()).c_str());
 }
 
 void CCore::autoFileConfig() {
@@ -86,12 +84,12 @@ Gdiplus::Color CCore::getConfigClr(const char* key) const {
 
 CString CCore::getConfigStr(const char* key) const { return ConfigRaw(key); }
 
-void CCore::saveConfigInt(const char* key, int value) const { WriteConfig(key, getStrInt(value)); }
+BOOL CCore::saveConfigInt(const char* key, int value) const { return WriteConfig(key, getStrInt(value)); }
 
-void CCore::saveConfigB(const char* key, BOOL value) const { WriteConfig(key, value ? "1" : "0"); }
+BOOL CCore::saveConfigB(const char* key, BOOL value) const { return WriteConfig(key, value ? "1" : "0"); }
 
-void CCore::saveConfigClr(const char* key, const Gdiplus::Color& value) const {
-    WriteConfig(key, CString(configtext::FormatColour(value.GetValue())));
+BOOL CCore::saveConfigClr(const char* key, const Gdiplus::Color& value) const {
+    return WriteConfig(key, CString(configtext::FormatColour(value.GetValue())));
 }
 
 // ---- colours and strings ---------------------------------------------------------

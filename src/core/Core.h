@@ -29,9 +29,11 @@ public:
     BOOL getConfigB(const char* key) const;
     Gdiplus::Color getConfigClr(const char* key) const;
     CString getConfigStr(const char* key) const;
-    void saveConfigInt(const char* key, int value) const;
-    void saveConfigB(const char* key, BOOL value) const;
-    void saveConfigClr(const char* key, const Gdiplus::Color& value) const;
+    // FALSE when config.ini could not be written (read-only, held by another
+    // program, a folder of that name, a full disk); GetLastError says why.
+    BOOL saveConfigInt(const char* key, int value) const;
+    BOOL saveConfigB(const char* key, BOOL value) const;
+    BOOL saveConfigClr(const char* key, const Gdiplus::Color& value) const;
 
     COLORREF getClrRef(const Gdiplus::Color& colour) const;
     Gdiplus::Color getColorFromClrRef(COLORREF colour) const;  // opaque
@@ -65,7 +67,7 @@ public:
 
 private:
     CString ConfigRaw(const char* key) const;
-    void WriteConfig(const char* key, const CString& value) const;
+    BOOL WriteConfig(const char* key, const CString& value) const;
     const Gdiplus::FontFamily& MeasureFamily(const CString& name);
     Gdiplus::Font& MeasureFont(const CString& family, int emSize);
 

@@ -1,19 +1,22 @@
 // The rate files beside the program and the fixed-size table the board draws
-// from (layout and line format in data/RateParser.h).
+// from (line format in data/RateParser.h, encodings in data/RateText.h).
 #pragma once
 #include "data/RateParser.h"
+#include "data/RateText.h"
 #include "framework/CString.h"
 
-// How a rate file was read. Notepad saves new files as UTF-8, and text
-// pasted from elsewhere often arrives that way: such a file is converted to
-// code page 936 first (characters it lacks become "?"); every other file is
-// taken byte for byte.
-enum class RateEncoding { Unread, CodePage936, Utf8 };
+// What one read of a rate file gave.
+struct RateFileRead {
+    int count = 0;  // records now in the buffer, at most MAX_RATE_ROWS
+    RateEncoding encoding = RateEncoding::Unread;
+    // False when the file exists but could not be opened or read through
+    // (held by another program, no permission, a disk error): the buffer is
+    // then left as it was, so the board keeps showing the last good table.
+    bool readable = true;
+    unsigned long error = 0;  // the system's error code when not readable
+};
 
-// Clears buffer (RATE_BUFFER_SIZE bytes), fills it from the file at path and
-// returns the number of records, at most MAX_RATE_ROWS. A file that is
-// missing, cannot be opened or fails while being read gives 0 records and a
-// buffer of zero bytes. encoding and observer (each may be null) hear how
-// the file was read and what became of each line.
-int ReadRateFile(const CString& path, char* buffer, RateEncoding* encoding = nullptr,
-                 const rates::RateParser::Observer& observer = nullptr);
+// Fills buffer (RATE_BUFFER_SIZE bytes) from the file at path, read once.
+// A file that does not exist gives 0 records and a buffer of zero bytes.
+// The observer, if any, hears what became of each line of the reading taken.
+RateFileRead ReadRateFile(const CString& path, char* buffer, const rates::RateParser::Observer& observer = nullptr);

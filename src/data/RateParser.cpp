@@ -31,22 +31,17 @@ RateParser::RateParser(char* table, Observer observer) : m_table(table), m_obser
 void RateParser::Feed(const char* data, std::size_t size) {
     for (std::size_t i = 0; i < size && !m_ended; ++i) {
         const char c = data[i];
-        if (m_pendingCr) {
-            m_pendingCr = false;
-            if (c == '\n') {
-                EndLine();
-                continue;
-            }
-            Byte('\r');
+        if (m_afterCr) {
+            m_afterCr = false;
+            if (c == '\n') continue;  // CR LF: one line end
         }
         if (c == kCtrlZ) {
             m_ctrlZ = true;
             Finish();
             return;
         }
-        if (c == '\r') {
-            m_pendingCr = true;
-        } else if (c == '\n') {
+        if (c == '\r' || c == '\n') {
+            m_afterCr = c == '\r';
             EndLine();
         } else {
             Byte(c);
@@ -108,11 +103,6 @@ void RateParser::EndLine() {
 
 int RateParser::Finish() {
     if (m_ended) return m_count;
-    if (m_pendingCr) {
-        // A CR with no LF after it is text, as it is in text mode.
-        m_pendingCr = false;
-        Byte('\r');
-    }
     if (m_lineLength > 0) EndLine();
     m_ended = true;
     return m_count;
@@ -122,45 +112,6 @@ int ParseRateText(const char* data, std::size_t size, char* table) {
     RateParser parser(table);
     parser.Feed(data, size);
     return parser.Finish();
-}
-
-void Utf8Sniffer::Feed(const char* data, std::size_t size) {
-    static const unsigned char kMark[] = {0xEF, 0xBB, 0xBF};
-    for (std::size_t i = 0; i < size; ++i, ++m_seen) {
-        const unsigned char b = static_cast<unsigned char>(data[i]);
-        if (m_seen < 3) {
-            m_markSoFar = (m_seen == 0 || m_markSoFar) && b == kMark[m_seen];
-            if (m_seen == 2) m_bom = m_markSoFar;
-        }
-        if (!m_valid) continue;
-        if (m_need > 0) {
-            if (b < m_low || b > m_high) {
-                m_valid = false;
-                continue;
-            }
-            m_low = 0x80;
-            m_high = 0xBF;
-            --m_need;
-            continue;
-        }
-        if (b < 0x80) continue;
-        m_multibyte = true;
-        // The second byte's range rules out overlong forms, surrogates and
-        // anything past U+10FFFF.
-        if (b >= 0xC2 && b <= 0xDF) {
-            m_need = 1;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            m_need = 2;
-            if (b == 0xE0) m_low = 0xA0;
-            if (b == 0xED) m_high = 0x9F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            m_need = 3;
-            if (b == 0xF0) m_low = 0x90;
-            if (b == 0xF4) m_high = 0x8F;
-        } else {
-            m_valid = false;
-        }
-    }
 }
 
 }  // namespace rates

@@ -2,12 +2,13 @@
 // Portable: bytes in, records out.
 //
 // A file is code page 936 text, one record per line, fields separated by "|".
-// Lines end in LF or CR LF (a CR before the LF is dropped, any other CR is
-// text), the last line needs no terminator, and a Ctrl-Z byte ends the text
-// as it does for a file read in text mode. A line that is empty or holds a
-// ";" anywhere is a comment; every other line is a data row whose first three
-// fields are copied as they stand into one record. A "|" that is the second
-// byte of a double-byte character (as in 東 or 億) belongs to that character.
+// Lines end in CR LF, LF or a CR alone (old Mac editors and some export
+// tools write that), the last line needs no terminator, and a Ctrl-Z byte
+// ends the text as it does for a file read in text mode. A line that is
+// empty or holds a ";" anywhere is a comment; every other line is a data row
+// whose first three fields are copied as they stand into one record. A "|"
+// that is the second byte of a double-byte character (as in 東 or 億)
+// belongs to that character.
 #pragma once
 #include <cstddef>
 #include <functional>
@@ -56,7 +57,7 @@ private:
     LineNote m_note;
     std::size_t m_lineLength = 0;
     bool m_comment = false;
-    bool m_pendingCr = false;  // a CR that an LF may still turn into a line end
+    bool m_afterCr = false;    // a line just ended at a CR: an LF next belongs to it
     bool m_trailNext = false;  // the next byte is the second byte of a character
     bool m_nul[RATE_FIELD_COUNT]{};          // a NUL byte ended that field's text
     std::size_t m_text[RATE_FIELD_COUNT]{};  // bytes of each field before a NUL
@@ -78,24 +79,5 @@ int KeptFieldLength(const char* text, std::size_t length);
 inline const char* RateField(const char* table, int record, int field) {
     return table + record * RATE_RECORD_SIZE + field * RATE_FIELD_SIZE;
 }
-
-// Whether a file is UTF-8 rather than code page 936: it starts with the
-// byte-order mark, or it is valid UTF-8 all through and holds at least one
-// multi-byte character. Fed the file's bytes in pieces of any size.
-class Utf8Sniffer {
-public:
-    void Feed(const char* data, std::size_t size);
-    bool IsUtf8() const { return m_bom || (m_valid && m_need == 0 && m_multibyte); }
-    bool HasByteOrderMark() const { return m_bom; }
-
-private:
-    std::size_t m_seen = 0;
-    bool m_markSoFar = false;
-    bool m_bom = false;
-    bool m_valid = true;
-    bool m_multibyte = false;
-    int m_need = 0;  // continuation bytes still to come
-    unsigned char m_low = 0x80, m_high = 0xBF;  // range of the next continuation byte
-};
 
 }  // namespace rates

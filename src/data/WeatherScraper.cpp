@@ -1,5 +1,7 @@
 #include "data/WeatherScraper.h"
 
+#include <string>
+
 #include "core/StrUtil.h"
 
 namespace weather {
@@ -32,11 +34,20 @@ constexpr Cut kLeftLabelRegion{"left label region", "fc_24h_internal_update_time
 constexpr Cut kRightLabelRegion{"right label region", "<span>日落", "<big class"};
 constexpr Cut kLabel{"column label", "<h1>", "</h1>"};
 
-// A value goes into a comma-separated record: a comma of its own would move
-// every later field, so it is written as the full-width comma.
-CString Value(CString text) {
-    text.Replace(",", "，");
-    return text;
+const char kEllipsis[] = "…";
+
+// The start of a value, whole characters of it, and "…", in kMaxValueBytes.
+CString Shorten(const std::string& text) {
+    const std::size_t room = kMaxValueBytes - (sizeof(kEllipsis) - 1);
+    std::size_t end = 0;
+    while (end < text.size()) {
+        // A byte from 0x81 to 0xFE starts a double-byte character of code page 936.
+        const unsigned char c = static_cast<unsigned char>(text[end]);
+        const std::size_t size = c >= 0x81 && c <= 0xFE && end + 1 < text.size() ? 2 : 1;
+        if (end + size > room) break;
+        end += size;
+    }
+    return CString(text.substr(0, end)) + kEllipsis;
 }
 
 CString DecodeEntities(CString text) {
@@ -51,7 +62,8 @@ CString DecodeEntities(CString text) {
 // with the region it was made in, whether or not its markers were found.
 class Scraper {
 public:
-    explicit Scraper(std::vector<MarkerCheck>* trace) : m_trace(trace) {}
+    Scraper(std::vector<MarkerCheck>* trace, std::vector<ShortenedValue>* shortened)
+        : m_trace(trace), m_shortened(shortened) {}
 
     std::optional<CString> Record(const CString& page) {
         CString body = Take(page, kBody, "page");
@@ -63,20 +75,20 @@ public:
         }
         if (body.IsEmpty()) return std::nullopt;
 
-        CString record = Value(Take(body, kPlace, "body")) + " " + Value(Take(body, kUpdate, "body")) + " 发布,";
+        CString record = TakeValue(body, kPlace, "body") + " " + TakeValue(body, kUpdate, "body") + " 发布,";
         CString day = Take(body, kDay, "body");
         const CString night = Take(body, kNight, "body");
         const bool nextDay = day.IsEmpty();
         if (nextDay) day = Take(body, kDayToEnd, "body");
 
         record += SectionFields(day, "daytime");
-        record += Value(Take(day, kSunrise, "daytime")) + ",";
+        record += TakeValue(day, kSunrise, "daytime") + ",";
         record += SectionFields(night, "night");
-        record += Value(Take(night, kSunset, "night"));
+        record += TakeValue(night, kSunset, "night");
         if (nextDay) {
             record += CString(",") + kNextDayMark;
-            record += "," + Value(Take(Take(body, kLeftLabelRegion, "body"), kLabel, "left label region"));
-            record += "," + Value(Take(Take(body, kRightLabelRegion, "body"), kLabel, "right label region"));
+            record += "," + TakeValue(Take(body, kLeftLabelRegion, "body"), kLabel, "left label region");
+            record += "," + TakeValue(Take(body, kRightLabelRegion, "body"), kLabel, "right label region");
         }
         return record;
     }
@@ -91,6 +103,19 @@ private:
             m_trace->push_back(MarkerCheck{cut.what, where, cut.start, cut.end, start >= 0, end});
         }
         return strutil::Between(text, cut.start, cut.end);
+    }
+
+    // A value goes into a comma-separated record: a comma of its own would
+    // move every later field, so it is written as the full-width comma. A
+    // value longer than the record takes is shortened, never dropped.
+    CString Value(CString text, const char* what, const char* where) {
+        text.Replace(",", "，");
+        if (text.GetLength() <= kMaxValueBytes) return text;
+        if (m_shortened) m_shortened->push_back(ShortenedValue{what, where, text.GetLength()});
+        return Shorten(text.str());
+    }
+    CString TakeValue(const CString& text, const Cut& cut, const char* where) {
+        return Value(Take(text, cut, where), cut.what, where);
     }
 
     // The force is the text of the <span> in the wind block, "&lt;3级" or,
@@ -110,14 +135,16 @@ private:
         const bool day = CString(where) == "daytime";
         const CString wind = Take(section, kWindBlock, where);
         const CString temperature = Take(section, kTempBlock, where);
-        CString out = Value(Take(section, kWeather, where)) + ",";
-        out += Value(Take(temperature, kTemp, day ? "daytime temperature" : "night temperature")) + ",";
+        CString out = TakeValue(section, kWeather, where) + ",";
+        out += TakeValue(temperature, kTemp, day ? "daytime temperature" : "night temperature") + ",";
         const char* windWhere = day ? "daytime wind" : "night wind";
-        out += Value(WindForce(wind, windWhere)) + "/" + Value(Take(wind, kWindDirection, windWhere)) + ",";
+        out += Value(WindForce(wind, windWhere), kWindForce.what, windWhere) + "/" +
+               TakeValue(wind, kWindDirection, windWhere) + ",";
         return out;
     }
 
     std::vector<MarkerCheck>* m_trace;
+    std::vector<ShortenedValue>* m_shortened;
 };
 
 }  // namespace
@@ -128,7 +155,7 @@ CString PageAddress(const CString& cityId) {
     return CString("http://") + kHost + "/weather1d/" + CityOrDefault(cityId) + ".shtml";
 }
 
-std::optional<CString> ScrapeRecord(const CString& page) { return Scraper(nullptr).Record(page); }
+std::optional<CString> ScrapeRecord(const CString& page) { return Scraper(nullptr, nullptr).Record(page); }
 
 const char* FieldName(int index) {
     static const char* const kNames[kRecordFields] = {
@@ -140,8 +167,14 @@ const char* FieldName(int index) {
 
 std::vector<MarkerCheck> CheckMarkers(const CString& page) {
     std::vector<MarkerCheck> checks;
-    Scraper(&checks).Record(page);
+    Scraper(&checks, nullptr).Record(page);
     return checks;
+}
+
+std::vector<ShortenedValue> ShortenedValues(const CString& page) {
+    std::vector<ShortenedValue> shortened;
+    Scraper(nullptr, &shortened).Record(page);
+    return shortened;
 }
 
 }  // namespace weather

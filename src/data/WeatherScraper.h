@@ -9,7 +9,8 @@
 //   9-11 next-day record only: "nextday", left column label, right column label
 // A same-day record has fields 0-8; the next-day one (no daytime section
 // before the night heading) all twelve, with the night values meant for the
-// left column. A missing value leaves its field empty.
+// left column. A missing value leaves its field empty. A value longer than
+// kMaxValueBytes keeps its start and ends in "…".
 #pragma once
 #include <optional>
 #include <vector>
@@ -22,6 +23,12 @@ constexpr char kHost[] = "www.weather.com.cn";
 constexpr char kDefaultCity[] = "101020100";
 constexpr char kNextDayMark[] = "nextday";
 constexpr int kRecordFields = 12;
+// The longest value the record takes from a page, in bytes: 14 double-byte
+// characters, as many as the middle panel is wide at the weather's text size
+// (the panel is 0.32 of the board's width, that size 0.0225 of it: 14.2 em).
+// A real value is a few characters; a page with a longer one is broken or
+// hostile, and drawing thousands of characters would stall the board.
+constexpr int kMaxValueBytes = 28;
 
 // The configured city id, or the default one when it is empty.
 CString CityOrDefault(const CString& configured);
@@ -48,5 +55,13 @@ struct MarkerCheck {
     bool endFound;
 };
 std::vector<MarkerCheck> CheckMarkers(const CString& page);
+
+// A value the scraper shortened to kMaxValueBytes, with its length on the page.
+struct ShortenedValue {
+    const char* what;
+    const char* where;
+    int length;  // bytes, commas counted full-width as written
+};
+std::vector<ShortenedValue> ShortenedValues(const CString& page);
 
 }  // namespace weather

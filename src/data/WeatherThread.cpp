@@ -109,6 +109,8 @@ BOOL WeatherThread::RunFetch(WeatherThreadParam* param) {
         return FALSE;
     }
     const BOOL published = UpdateWeather() == 0;
+    // A download the board hears about holds nothing any more.
+    CloseAll();
     IfCurrent(m_generation, [&] { ::PostMessageW(m_hBoard, WM_WEATHER_RESULT, published, 0); });
     return TRUE;
 }
@@ -137,51 +139,95 @@ BOOL WeatherThread::OpenSession() {
     return TRUE;
 }
 
+void WeatherThread::OpenRequest(const CString& address, DWORD waitMs) {
+    DWORD service = 0;
+    CString server, object;
+    INTERNET_PORT port = 0;
+    AfxParseURL(address, service, server, object, port);  // a bad address fails below
+    m_pConnection = m_pSession->GetHttpConnection(server, port, nullptr, nullptr);
+    m_pFile = m_pConnection->OpenRequest(CHttpConnection::HTTP_VERB_GET, object, nullptr, 0, nullptr, nullptr,
+                                         REQUEST_FLAGS);
+    // Every wait of the request on its socket, bounded by the time the
+    // download has left. Some WinINet builds (Wine's among them) take the
+    // data time-outs of the session for nothing, and take a request's only
+    // before it is sent.
+    m_pFile->SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, waitMs);
+    m_pFile->SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, waitMs);
+    m_pFile->SetOption(INTERNET_OPTION_SEND_TIMEOUT, waitMs);
+    m_pFile->AddRequestHeaders(kAcceptHeader, HTTP_ADDREQ_FLAG_ADD_IF_NEW, -1);
+    m_pFile->AddRequestHeaders(kUserAgentHeader, HTTP_ADDREQ_FLAG_ADD_IF_NEW, -1);
+}
+
+CString WeatherThread::Fail(Failure failure) {
+    m_failure = failure;
+    CloseRequest();
+    return CString();
+}
+
 CString WeatherThread::HttpGet(const char* url) {
     m_lastStatus = 0;
     m_lastError = 0;
-    if (!m_pSession) return CString();
+    m_failure = Failure::None;
+    m_redirects.clear();
+    if (!m_pSession) return Fail(Failure::Network);
+    const DWORD start = ::GetTickCount();
+    const auto left = [start]() -> DWORD {
+        const DWORD spent = ::GetTickCount() - start;
+        return spent < DEADLINE_MS ? DEADLINE_MS - spent : 0;
+    };
     try {
-        DWORD service = 0;
-        CString server, object;
-        INTERNET_PORT port = 0;
-        AfxParseURL(url, service, server, object, port);  // a bad address fails below
-        m_pConnection = m_pSession->GetHttpConnection(server, port, nullptr, nullptr);
-        m_pFile = m_pConnection->OpenRequest(CHttpConnection::HTTP_VERB_GET, object, nullptr, 0, nullptr, nullptr,
-                                             REQUEST_FLAGS);
-        // The same five seconds for every wait of the request on its socket.
-        // Some WinINet builds (Wine's among them) take the data time-outs of
-        // the session for nothing, so that a server that accepts and never
-        // answers would hold the download's thread for good.
-        m_pFile->SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, TIMEOUT_MS);
-        m_pFile->SetOption(INTERNET_OPTION_SEND_TIMEOUT, TIMEOUT_MS);
-        m_pFile->AddRequestHeaders(kAcceptHeader, HTTP_ADDREQ_FLAG_ADD_IF_NEW, -1);
-        m_pFile->AddRequestHeaders(kUserAgentHeader, HTTP_ADDREQ_FLAG_ADD_IF_NEW, -1);
-        m_pFile->SendRequest();
-        DWORD status = 0;
-        m_pFile->QueryInfoStatusCode(status);
-        m_lastStatus = status;
-        if (status != HTTP_STATUS_OK) {
-            CloseRequest();
-            return CString();
-        }
-        CString body;
-        char buffer[READ_BUFFER];
-        while (UINT read = m_pFile->Read(buffer, READ_BUFFER - 1)) {
-            httpbody::AppendChunk(body, buffer, static_cast<int>(read));
-            if (body.GetLength() > MAX_BODY) {
-                CloseRequest();
-                return CString();
+        // Redirects are followed here, not by WinINet, which would follow a
+        // loop for ever.
+        CString address(url);
+        for (;;) {
+            if (left() == 0) return Fail(Failure::Deadline);
+            OpenRequest(address, std::min(TIMEOUT_MS, left()));
+            m_pFile->SendRequest();
+            DWORD status = 0;
+            m_pFile->QueryInfoStatusCode(status);
+            m_lastStatus = status;
+            CString location, next;
+            const bool redirect = status == HTTP_STATUS_MOVED || status == HTTP_STATUS_REDIRECT ||
+                                  status == HTTP_STATUS_REDIRECT_METHOD || status == HTTP_STATUS_REDIRECT_KEEP_VERB ||
+                                  status == HTTP_STATUS_PERMANENT_REDIRECT;
+            if (!redirect || !m_pFile->QueryInfo(HTTP_QUERY_LOCATION, location) ||
+                !CombineURL(address, location, next)) {
+                if (status != HTTP_STATUS_OK) return Fail(Failure::Status);
+                break;
             }
+            CloseRequest();
+            m_redirects.push_back(next);
+            if (static_cast<int>(m_redirects.size()) > MAX_REDIRECTS) return Fail(Failure::RedirectLoop);
+            address = next;
+        }
+        CString encoding;
+        const bool encoded = m_pFile->QueryInfo(HTTP_QUERY_CONTENT_ENCODING, encoding) && encoding != "identity";
+        httpbody::Body body;
+        char buffer[READ_BUFFER];
+        // Only what has arrived is read: a read of more would wait, inside
+        // WinINet, for all of it, however slowly it comes.
+        while (const DWORD available = m_pFile->QueryDataAvailable()) {
+            const UINT read = m_pFile->Read(buffer, std::min<DWORD>(available, READ_BUFFER - 1));
+            if (read == 0 || !body.Append(buffer, static_cast<int>(read))) break;
+            if (left() == 0) return Fail(Failure::Deadline);
+        }
+        switch (body.Check(encoded)) {
+        case httpbody::Kind::TooLarge:
+            return Fail(Failure::TooLarge);
+        case httpbody::Kind::Compressed:
+            return Fail(Failure::Compressed);
+        case httpbody::Kind::Binary:
+            return Fail(Failure::Binary);
+        case httpbody::Kind::Text:
+            break;
         }
         CloseRequest();
-        return body;
+        return body.Take();
     } catch (const CInternetException& e) {
         // Unreachable host, time-out, refused or dropped connection, or an
         // abort at shutdown: the download simply gives nothing.
         m_lastError = e.m_dwError;
-        CloseRequest();
-        return CString();
+        return Fail(Failure::Network);
     }
 }
 

@@ -5,6 +5,7 @@
 // shutdown can abort them and wait for them within a bound.
 #pragma once
 #include <memory>
+#include <vector>
 
 #include "framework/Afx.h"
 #include "framework/Internet.h"
@@ -21,16 +22,34 @@ struct WeatherThreadParam {
 
 class WeatherThread : public CWinThread {
 public:
-    // Session options of every download.
+    // Session options of every download: each wait on the network (connect,
+    // send, receive) ends after TIMEOUT_MS without progress.
     static constexpr DWORD TIMEOUT_MS = 5000;
     static constexpr DWORD CONNECT_BACKOFF_MS = 1000;
     static constexpr DWORD CONNECT_RETRIES = 1;
-    static constexpr DWORD REQUEST_FLAGS =
-        INTERNET_FLAG_RELOAD | INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_CACHE_WRITE;
+    // The whole download, redirects and all, from its start: a server that
+    // keeps sending a byte now and then is given up too. No step starts
+    // after it; the wait in progress then ends with its piece of the page or
+    // its time-out, which is never longer than the time the download had left
+    // when its request went out.
+    static constexpr DWORD DEADLINE_MS = 15000;
+    // Redirects followed in one download; one more is a loop.
+    static constexpr int MAX_REDIRECTS = 5;
+    static constexpr DWORD REQUEST_FLAGS = INTERNET_FLAG_RELOAD | INTERNET_FLAG_EXISTING_CONNECT |
+                                           INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
     static constexpr UINT READ_BUFFER = 4096;  // at most READ_BUFFER - 1 bytes a read
-    // A page larger than this is not a weather page; the download fails
-    // rather than growing without end.
-    static constexpr int MAX_BODY = 8 * 1024 * 1024;
+
+    // Why the last HttpGet gave nothing.
+    enum class Failure {
+        None,
+        Network,        // a WinINet error: LastError()
+        Status,         // an HTTP status other than 200: LastStatus()
+        RedirectLoop,   // more than MAX_REDIRECTS redirects: Redirects()
+        Deadline,       // the page had not arrived after DEADLINE_MS
+        TooLarge,       // over httpbody::kMaxBytes
+        Compressed,     // a compressed body
+        Binary,         // a body with NUL bytes
+    };
 
     WeatherThread(AFX_THREADPROC proc, WeatherThreadParam* param);
     ~WeatherThread() override;
@@ -39,9 +58,10 @@ public:
 
     BOOL RunFetch(WeatherThreadParam* param);
     BOOL OpenSession();
-    // The response body as raw bytes (LF made CR LF, each read cut at a NUL),
-    // or empty on any failure. LastStatus() then tells the HTTP status, or 0
-    // when none was received, and LastError() the WinINet error, if any.
+    // The response body as raw bytes (LF made CR LF), or empty on any
+    // failure: LastFailure() then tells why. LastStatus() is the last HTTP
+    // status, or 0 when none was received, LastError() the WinINet error, if
+    // any, and Redirects() the addresses the server sent the download on to.
     CString HttpGet(const char* url);
     BOOL CloseRequest();
     BOOL CloseAll();
@@ -50,15 +70,23 @@ public:
 
     DWORD LastStatus() const { return m_lastStatus; }
     DWORD LastError() const { return m_lastError; }
+    Failure LastFailure() const { return m_failure; }
+    const std::vector<CString>& Redirects() const { return m_redirects; }
     CInternetSession* Session() const { return m_pSession.get(); }
 
 private:
+    // Opens the request for address, with every wait bounded by waitMs.
+    void OpenRequest(const CString& address, DWORD waitMs);
+    CString Fail(Failure failure);
+
     std::unique_ptr<CInternetSession> m_pSession;
     std::unique_ptr<CHttpConnection> m_pConnection;
     std::unique_ptr<CHttpFile> m_pFile;
     HWND m_hBoard = nullptr;
     DWORD m_lastStatus = 0;
     DWORD m_lastError = 0;
+    Failure m_failure = Failure::None;
+    std::vector<CString> m_redirects;
     unsigned m_generation = 0;  // the stop generation this download belongs to
 
     friend BOOL StartWeatherDownload(HWND board);

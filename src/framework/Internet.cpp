@@ -1,6 +1,7 @@
 #include "framework/Internet.h"
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 
 #include "framework/Text.h"
@@ -55,7 +56,27 @@ BOOL AfxParseURL(const char* url, DWORD& serviceType, CString& server, CString& 
     return serviceType != AFX_INET_SERVICE_UNK && !server.IsEmpty();
 }
 
+BOOL CombineURL(const char* base, const char* relative, CString& combined) {
+    combined.Empty();
+    if (!base || !relative) return FALSE;
+    const std::wstring b = Widen(CString(base)), r = Widen(CString(relative));
+    DWORD length = 0;
+    ::InternetCombineUrlW(b.c_str(), r.c_str(), nullptr, &length, ICU_NO_ENCODE);
+    if (length == 0) return FALSE;
+    std::wstring out(length + 1, L'\0');
+    length = static_cast<DWORD>(out.size());
+    if (!::InternetCombineUrlW(b.c_str(), r.c_str(), &out[0], &length, ICU_NO_ENCODE)) return FALSE;
+    combined = Narrow(out.substr(0, length));
+    return TRUE;
+}
+
 // ---- HandleSet -------------------------------------------------------------------
+
+namespace {
+std::atomic<int> g_openHandles{0};
+}  // namespace
+
+int OpenInternetHandles() { return g_openHandles.load(); }
 
 namespace internet_detail {
 
@@ -66,6 +87,7 @@ HINTERNET HandleSet::Adopt(HINTERNET h) {
         throw CInternetException(ERROR_INTERNET_OPERATION_CANCELLED);
     }
     m_open.push_back(h);
+    ++g_openHandles;
     return h;
 }
 
@@ -74,6 +96,7 @@ BOOL HandleSet::Close(HINTERNET h) {
     auto it = std::find(m_open.begin(), m_open.end(), h);
     if (it == m_open.end()) return TRUE;  // closed by an abort
     m_open.erase(it);
+    --g_openHandles;
     return ::InternetCloseHandle(h);
 }
 
@@ -83,6 +106,7 @@ void HandleSet::Abort() {
     while (!m_open.empty()) {
         ::InternetCloseHandle(m_open.back());
         m_open.pop_back();
+        --g_openHandles;
     }
 }
 
@@ -218,6 +242,23 @@ BOOL CHttpFile::QueryInfoStatusCode(DWORD& status) {
         ThrowLastError();
     }
     return TRUE;
+}
+
+BOOL CHttpFile::QueryInfo(DWORD level, CString& value) {
+    HINTERNET h = Live();
+    value.Empty();
+    wchar_t text[4097] = {};
+    DWORD size = sizeof(text) - sizeof(wchar_t);
+    if (!::HttpQueryInfoW(h, level, text, &size, nullptr)) return FALSE;
+    value = Narrow(std::wstring(text, size / sizeof(wchar_t)));
+    return TRUE;
+}
+
+DWORD CHttpFile::QueryDataAvailable() {
+    HINTERNET h = Live();
+    DWORD available = 0;
+    if (!::InternetQueryDataAvailable(h, &available, 0, 0)) ThrowLastError();
+    return available;
 }
 
 UINT CHttpFile::Read(void* buffer, UINT count) {

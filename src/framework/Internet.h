@@ -32,6 +32,14 @@ constexpr DWORD AFX_INET_SERVICE_HTTPS = 0x1007;
 // empty and the service type is AFX_INET_SERVICE_UNK.
 BOOL AfxParseURL(const char* url, DWORD& serviceType, CString& server, CString& object, INTERNET_PORT& port);
 
+// The address `relative` (a redirect's Location: absolute, or relative to
+// base) as an absolute address. FALSE when the two cannot be combined.
+BOOL CombineURL(const char* base, const char* relative, CString& combined);
+
+// WinINet handles open in this process through these classes, all sessions
+// together: none once every download has ended.
+int OpenInternetHandles();
+
 namespace internet_detail {
 // The open handles of one session, closable from any thread.
 class HandleSet {
@@ -133,6 +141,12 @@ public:
                      DWORD optionalLength = 0);
     // The response's status code. Throws CInternetException.
     BOOL QueryInfoStatusCode(DWORD& status);
+    // A response header (HTTP_QUERY_LOCATION, ...): FALSE when the answer has
+    // none, or one longer than 4,096 characters. Throws CInternetException.
+    BOOL QueryInfo(DWORD level, CString& value);
+    // Waits until some of the body has arrived: how many bytes can be read
+    // at once, 0 at its end. Throws CInternetException.
+    DWORD QueryDataAvailable();
     // Reads up to count bytes of the body; 0 at its end. Throws CInternetException.
     UINT Read(void* buffer, UINT count);
     void Close();  // throws CInternetException

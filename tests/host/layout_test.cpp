@@ -102,6 +102,21 @@ TEST(Layout, TextPlacement) {
     EXPECT_EQ(textplace::SuffixSize(5), 3);     // 0.6f is a little above 0.6
     EXPECT_EQ(textplace::EnlargedSize(59), 88);
     EXPECT_EQ(textplace::EnlargedSize(-3), -4);
+
+    // Too wide for its cell: smaller in proportion to the overflow. Eight
+    // full-width characters in a 307-pixel cell at 42 fit at 38 (304 pixels);
+    // a main part of three and a suffix of four at 20 in 100 pixels fit at 18
+    // (at 19 the suffix, 6 % after the main part, ends at 103).
+    struct Fit { int width, em, mainChars, suffixChars, fitted; std::vector<int> measured; };
+    for (const Fit& f : {Fit{307, 42, 7, 0, 42, {42}}, Fit{307, 42, 8, 0, 38, {42, 38}},
+                         Fit{100, 20, 3, 4, 18, {20, 18}}, Fit{5, 3, 10, 0, 1, {3}}}) {
+        std::vector<int> measured;
+        const int fitted = textplace::FitLabelSize(f.width, f.em, [&](int em) {
+            measured.push_back(em);
+            return textplace::LabelWidths{f.mainChars * em, f.suffixChars * textplace::SuffixSize(em)};
+        });
+        EXPECT_EQ(std::make_pair(fitted, measured), std::make_pair(f.fitted, f.measured)) << f.width << " " << f.mainChars;
+    }
 }
 
 TEST(Layout, LabelSplittingAndDigitFont) {

@@ -1,37 +1,49 @@
 // The rate files' line format on awkward files: which lines become records,
-// how fields fill their 21-byte slots, and which files are read as UTF-8.
+// how fields fill their 21-byte slots, and which encoding each file is read in.
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <string>
 #include <vector>
 
 #include "data/RateParser.h"
+#include "data/RateText.h"
 
 namespace {
 
-// The records of a file as "field0|field1|field2" each, fed in pieces of
-// `piece` bytes; also checks that nothing but records is left in the table.
-std::vector<std::string> Records(const std::string& file, std::size_t piece = 0) {
-    std::vector<char> table(RATE_BUFFER_SIZE, '\x55');  // stale garbage must go
-    rates::RateParser parser(table.data());
-    if (piece == 0) piece = file.size() + 1;
-    for (std::size_t at = 0; at < file.size(); at += piece) parser.Feed(file.data() + at, std::min(piece, file.size() - at));
-    const int count = parser.Finish();
-    std::vector<std::string> out;
+using Rows = std::vector<std::string>;
+
+// The records of a filled table as "field0|field1|field2" each; also checks
+// that nothing but records is left in the table.
+Rows TableRows(const char* table, int count) {
+    Rows out;
     for (int i = 0; i < count; ++i) {
         std::string row;
         for (int k = 0; k < RATE_FIELD_COUNT; ++k) {
-            const char* slot = rates::RateField(table.data(), i, k);
+            const char* slot = rates::RateField(table, i, k);
             row += (k ? "|" : "") + std::string(slot);
             for (std::size_t b = std::string(slot).size(); b < RATE_FIELD_SIZE; ++b) EXPECT_EQ(slot[b], 0) << row;
         }
         out.push_back(row);
     }
-    for (std::size_t b = static_cast<std::size_t>(count) * RATE_RECORD_SIZE; b < table.size(); ++b) EXPECT_EQ(table[b], 0);
+    for (int b = count * RATE_RECORD_SIZE; b < RATE_BUFFER_SIZE; ++b) EXPECT_EQ(table[b], 0);
     return out;
 }
 
-using Rows = std::vector<std::string>;
+// Feeds a reader or parser the bytes in pieces of `piece` bytes (all at once for 0).
+template <typename Reader>
+void FeedInPieces(Reader& reader, const std::string& bytes, std::size_t piece) {
+    if (piece == 0) piece = bytes.size() + 1;
+    for (std::size_t at = 0; at < bytes.size(); at += piece) reader.Feed(bytes.data() + at, std::min(piece, bytes.size() - at));
+}
+
+// The records of a file fed to the line parser.
+Rows Records(const std::string& file, std::size_t piece = 0) {
+    std::vector<char> table(RATE_BUFFER_SIZE, '\x55');  // stale garbage must go
+    rates::RateParser parser(table.data());
+    FeedInPieces(parser, file, piece);
+    return TableRows(table.data(), parser.Finish());
+}
 
 }  // namespace
 
@@ -43,7 +55,9 @@ TEST(RateFile, AwkwardFiles) {
          {"标准间|388|*268", "豪华套房/含早|988|688", "行政间|588|"}},
         {"fields as they stand, a fourth ignored, missing ones empty",
          "  美元 | 100|718.25 \n欧元|100|781.50|备注\n日元\n|only|\n", {"  美元 | 100|718.25 ", "欧元|100|781.50", "日元||", "|only|"}},
-        {"line ends as in text mode", "a|1|2\r\nb|3|4\nc|5\r|6\r\r\nd|7|8\r", {"a|1|2", "b|3|4", "c|5\r|6\r", "d|7|8\r"}},
+        {"CR LF, LF and a CR alone each end a line", "a|1|2\r\nb|3|4\nc|5\r|6\r\r\nd|7|8\r",
+         {"a|1|2", "b|3|4", "c|5|", "|6|", "d|7|8"}},
+        {"an old Mac editor's file", "; 房型\r标准间|388|268\r大床房|428|298\r", {"标准间|388|268", "大床房|428|298"}},
         {"Ctrl-Z ends the text", std::string("a|1|2\r\n\x1a" "b|3|4\r\n"), {"a|1|2"}},
         {"a NUL ends a field's text", std::string("ab\0cd|1|2\n", 10), {"ab|1|2"}},
         {"20 bytes kept, a double-byte character never split",
@@ -70,7 +84,7 @@ TEST(RateFile, LineNotesForBoardcheck) {
     std::vector<rates::LineNote> notes;
     std::vector<char> table(RATE_BUFFER_SIZE);
     rates::RateParser parser(table.data(), [&](const rates::LineNote& n) { notes.push_back(n); });
-    const std::string file = "; 注释\n\n一二三四五六七八九十一|1|2\n";
+    const std::string file = "; 注释\r\n\r\n一二三四五六七八九十一|1|2\r\n";
     parser.Feed(file.data(), file.size());
     EXPECT_EQ(parser.Finish(), 1);
     ASSERT_EQ(notes.size(), 3u);
@@ -81,23 +95,71 @@ TEST(RateFile, LineNotesForBoardcheck) {
     EXPECT_EQ(std::make_pair(notes[2].kept[0], notes[2].length[0]), std::make_pair(20, std::size_t{22}));
 }
 
-TEST(RateFile, WhichFilesAreUtf8) {
-    struct Case { std::string bytes; bool utf8; };
+namespace {
+
+// glibc's GBK stands in here for the system's code page 936, one "?" for
+// each character it lacks.
+std::string To936(const char16_t* text, std::size_t length) {
+    const iconv_t cd = iconv_open("GBK", "UTF-16LE");
+    std::string out;
+    for (std::size_t i = 0; i < length; ++i) {
+        const std::size_t units = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < length ? 2 : 1;
+        char in[4], converted[8];
+        for (std::size_t k = 0; k < units; ++k) in[2 * k] = char(text[i + k] & 0xFF), in[2 * k + 1] = char(text[i + k] >> 8);
+        char *from = in, *to = converted;
+        std::size_t left = 2 * units, room = sizeof converted;
+        out += iconv(cd, &from, &left, &to, &room) == std::size_t(-1) ? std::string("?") : std::string(converted, to);
+        i += units - 1;
+    }
+    iconv_close(cd);
+    return out;
+}
+
+// A file as Notepad saves it as "Unicode" (little endian) or big endian.
+std::string Utf16(const std::u16string& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t u : text) bytes += bigEndian ? std::string{char(u >> 8), char(u & 0xFF)} : std::string{char(u & 0xFF), char(u >> 8)};
+    return bytes;
+}
+
+}  // namespace
+
+TEST(RateFile, EveryEncodingNotepadWrites) {
+    using E = RateEncoding;
+    struct Case { const char* what; std::string bytes; E encoding; Rows records; };
     const Case cases[] = {
-        {"\xEF\xBB\xBF" "a|1|2\n", true},                                 // byte-order mark
-        {"\xE6\xA0\x87\xE5\x87\x86\xE9\x97\xB4|388|298\n", true},          // 标准间 in UTF-8
-        {"a|1|2\n", false},                                               // ASCII: the same either way
-        {"\xB1\xEA\xD7\xBC\xBC\xE4|388|298\n", false},                    // 标准间 in code page 936
-        {"\xC3\xA9t\xE9|1|2\n", false},   // valid UTF-8 in places (é) but not as a whole
-        {"\xC0\xAF|1|2\n", false},        // an overlong form
-        {"\xED\xA0\x80|1|2\n", false},    // a UTF-16 surrogate
-        {"\xE6\xA0|1|2\n", false},        // a character cut short
+        // GBK that happens to be valid UTF-8 throughout: two-byte sequences only.
+        {"GBK 欧元", "欧元|100|781.50", E::CodePage936, {"欧元|100|781.50"}},
+        {"GBK 欧元 and an ASCII line", "欧元|100|781.50\r\nUSD|100|718.25\r\n", E::CodePage936, {"欧元|100|781.50", "USD|100|718.25"}},
+        {"GBK 欧元 under a heading", "; 外币|金额|人民币\r\n欧元|100|781.50\r\n", E::CodePage936, {"欧元|100|781.50"}},
+        {"GBK of common characters only", "楼路平千前全|1|2\n", E::CodePage936, {"楼路平千前全|1|2"}},
+        {"GBK 标准间, not UTF-8 at all", "标准间|388|298\n", E::CodePage936, {"标准间|388|298"}},
+        {"ASCII: the same either way", "USD|100|718.25\n", E::CodePage936, {"USD|100|718.25"}},
+        {"UTF-8 in places only", "\xC3\xA9t\xE9t|1|2\n", E::CodePage936, {"\xC3\xA9t\xE9t|1|2"}},
+        {"an overlong form", "\xC0\xAF|1|2\n", E::CodePage936, {"\xC0\xAF|1|2"}},
+        {"a UTF-16 surrogate", "\xED\xA0\x80|1|2\n", E::CodePage936, {"\xED\xA0\x80|1|2"}},
+        {"a character cut short", "\xE6\xA0|1|2\n", E::CodePage936, {"\xE6\xA0|1|2"}},
+        {"UTF-8 with two-byte letters only: the rule's price", u8"Café|1|2\n", E::CodePage936, {"Caf\xC3\xA9|1|2"}},
+        // UTF-8 without the mark: mostly three- and four-byte sequences.
+        {"UTF-8 欧元", u8"欧元|100|781.50\nUSD|100|718.25", E::Utf8, {"欧元|100|781.50", "USD|100|718.25"}},
+        {"UTF-8 €", u8"欧元€|100|781.50\n", E::Utf8, {"欧元\x80|100|781.50"}},
+        {"UTF-8 € alone", u8"€|1|2\n", E::Utf8, {"\x80|1|2"}},
+        {"UTF-8 with an emoji", u8"\U0001F600房|1|2\n", E::Utf8, {"?房|1|2"}},
+        {"UTF-8 Café beside Chinese", u8"Café 咖啡|1|2\n", E::Utf8, {"Café 咖啡|1|2"}},
+        {"UTF-8 with the mark, a record first", u8"\uFEFF标准间|388|268\n", E::Utf8, {"标准间|388|268"}},
+        {"UTF-8 with the mark, ASCII only", u8"\uFEFFUSD|100|718.25", E::Utf8, {"USD|100|718.25"}},
+        {"UTF-16 LE", Utf16(u"标准间|388|268\r\n欧元€|1|\U0001F600\r\n", false), E::Utf16LE, {"标准间|388|268", "欧元\x80|1|?"}},
+        {"UTF-16 BE", Utf16(u"标准间|388|268\r\n欧元€|1|\U0001F600\r\n", true), E::Utf16BE, {"标准间|388|268", "欧元\x80|1|?"}},
+        {"UTF-16: 20 bytes kept after the conversion", Utf16(u"abcdefghijklmnopqrstuvwxyz|1|2", false), E::Utf16LE,
+         {"abcdefghijklmnopqrst|1|2"}},
+        {"UTF-16, the mark alone", Utf16(u"", false), E::Utf16LE, {}},
     };
     for (const Case& c : cases) {
-        for (std::size_t piece : {c.bytes.size(), std::size_t{1}}) {
-            rates::Utf8Sniffer sniffer;
-            for (std::size_t at = 0; at < c.bytes.size(); at += piece) sniffer.Feed(c.bytes.data() + at, std::min(piece, c.bytes.size() - at));
-            EXPECT_EQ(sniffer.IsUtf8(), c.utf8) << c.bytes << " in pieces of " << piece;
+        for (std::size_t piece : {std::size_t{0}, std::size_t{1}}) {
+            rates::RateTextReader reader(&To936, false);
+            FeedInPieces(reader, c.bytes, piece);
+            EXPECT_EQ(reader.Finish(), c.encoding) << c.what << ", in pieces of " << piece;
+            EXPECT_EQ(TableRows(reader.Table(), reader.Count()), c.records) << c.what << ", in pieces of " << piece;
         }
     }
 }

@@ -22,12 +22,32 @@ TEST(Strings, FieldsAndCuts) {
     EXPECT_EQ(strutil::WeekdayText(0), "星期日");
     EXPECT_EQ(strutil::WeekdayText(6), "星期六");
     EXPECT_EQ(CString("天气").GetLength(), 4) << "literals are code page 936";
+}
 
-    // A page read in pieces: LF becomes CR LF, a piece ends at a NUL byte.
-    CString body;
-    httpbody::AppendChunk(body, "a\r\nb\n", 5);
-    httpbody::AppendChunk(body, "c\0d", 3);
-    EXPECT_EQ(body, "a\r\r\nb\r\nc");
+TEST(Strings, DownloadBodies) {
+    // A page read in pieces: LF becomes CR LF; a NUL byte stays data and
+    // makes the page binary; a compressed answer is named as such.
+    using httpbody::Kind;
+    struct Row { const char* what; std::vector<std::string> reads; bool encoded; Kind kind; std::string text; };
+    const Row rows[] = {
+        {"text", {"a\r\nb\n", "c"}, false, Kind::Text, "a\r\r\nb\r\nc"},
+        {"NUL", {"a\n", std::string("c\0d", 3), "e"}, false, Kind::Binary, std::string("a\r\nc\0de", 7)},
+        {"gzip signature across two reads", {"\x1F", "\x8B\x08"}, false, Kind::Compressed, "\x1F\x8B\x08"},
+        {"Content-Encoding", {"<html>"}, true, Kind::Compressed, "<html>"},
+    };
+    for (const Row& r : rows) {
+        httpbody::Body body;
+        for (const std::string& read : r.reads) EXPECT_TRUE(body.Append(read.data(), static_cast<int>(read.size())));
+        EXPECT_EQ(body.Check(r.encoded), r.kind) << r.what;
+        EXPECT_EQ(body.Text().str(), r.text) << r.what;
+    }
+    // 8 MiB is a page; one byte more is not, and no more is kept.
+    const std::string block(httpbody::kMaxBytes, 'x');
+    httpbody::Body body;
+    EXPECT_TRUE(body.Append(block.data(), static_cast<int>(block.size())) && body.Check() == Kind::Text);
+    EXPECT_FALSE(body.Append("y", 1));
+    EXPECT_EQ(body.Check(), Kind::TooLarge);
+    EXPECT_EQ(body.Text().GetLength(), httpbody::kMaxBytes);
 }
 
 TEST(Strings, ConfigValues) {

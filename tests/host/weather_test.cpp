@@ -48,6 +48,8 @@ const char kNextDay[] = "上海 18:00 发布,雷阵雨,33,4-5级/南风,05:02,�
 }  // namespace
 
 TEST(WeatherScraper, RecordsAsAPersonReadsThem) {
+    std::string many;
+    for (int i = 0; i < 9999; ++i) many += u8"多";
     struct Case { const char* what; CString page; const char* record; };
     const Case cases[] = {
         {"morning page", Page("sameday.html"), kSameDay},
@@ -62,6 +64,11 @@ TEST(WeatherScraper, RecordsAsAPersonReadsThem) {
          Page("sameday.html", {{u8"<span class=\"\" title=\"东南风\">3-4级</span>", u8"<i title=\"东南风\"></i>"},
                                {"<span>31</span><em>", "<span>31</span>"}}),
          "上海 07:30 发布,多云,,/东南风,05:01,阴,26,<3级/无持续风向,19:01"},
+        // 10,000 characters keep their start, whole characters of it, in 28 bytes.
+        {"values longer than the record takes",
+         Page("sameday.html", {{u8"title=\"多云\"", "title=\"a" + many + "\""},
+                               {"<span>31</span>", "<span>" + std::string(10000, '3') + "</span>"}}),
+         "上海 07:30 发布,a多多多多多多多多多多多多…,33333333333333333333333333…,3-4级/东南风,05:01,阴,26,<3级/无持续风向,19:01"},
     };
     for (const Case& c : cases) {
         const auto record = weather::ScrapeRecord(c.page);

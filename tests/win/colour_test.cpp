@@ -1,7 +1,8 @@
 // The colour picker button and its palette under Wine, in a real parent
-// window: the palette opens below the button, the keys move and end it, the
-// parent hears the end, and colours made in the colour dialog stay with the
-// picker even when the palette is then cancelled.
+// window: the button shows its colour, the palette opens below it, the keys
+// move and end it, the parent hears the end, colours made in the colour
+// dialog stay with the picker even when the palette is then cancelled, and a
+// click outside still ends the palette after it lost the capture.
 #include <gtest/gtest.h>
 
 #include <colordlg.h>
@@ -100,6 +101,29 @@ TEST_F(ColourTest, PaletteOpensBelowAndKeysEndIt) {
                                                                   {CLRN_DROPDOWN, 0},
                                                                   {CLRN_CLOSEUP, 0},
                                                                   {CLRN_SELENDCANCEL, 0}}));
+
+    // The operator goes to another window while it is open: it ends, cancelled.
+    const HWND leaving = Open()->m_hWnd;
+    ::SetActiveWindow(parent.m_hWnd);
+    ::SendMessageW(leaving, WM_CANCELMODE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(leaving); }, 1000));
+    EXPECT_EQ(parent.notes.back(), std::make_pair(UINT{CLRN_SELENDCANCEL}, WPARAM{0}));
+
+    // The face shows the swatch in the button's colour, on the screen.
+    ASSERT_TRUE(Open());
+    Keys({VK_UP, VK_RETURN});  // from black up to Cornflower Blue
+    ASSERT_EQ(picker.GetColour(), RGB(100, 149, 237));
+    RECT face{};
+    picker.GetWindowRect(&face);
+    const Pixels shot = CaptureScreen(face);
+    int swatch = 0;
+    for (std::uint32_t c : shot.rgb) swatch += (c & 0xFFFFFF) == 0x6495ED;
+    // 80 x 24: the face is 76 x 20 inside the frame and 72 x 16 inside the
+    // edges; 12 + 5 pixels on the right go to the arrow and the etched line;
+    // a black frame of one pixel goes round the swatch.
+    ASSERT_EQ(std::make_pair(shot.width, shot.height), std::make_pair(80, 24));
+    EXPECT_EQ(swatch, 53 * 14);
+    EXPECT_EQ(shot.At(20, shot.height / 2), 0x6495EDu);
 }
 
 TEST_F(ColourTest, CustomColoursSurviveACancelledPalette) {
@@ -112,7 +136,16 @@ TEST_F(ColourTest, CustomColoursSurviveACancelledPalette) {
     Keys({VK_RETURN});  // the colour dialog, pressed through by the timer
     ::KillTimer(nullptr, driver);
     ASSERT_EQ(::GetCapture(), g_popup) << "the palette stays open after the dialog";
-    Keys({VK_ESCAPE});
-    EXPECT_EQ(picker.GetColour(), RGB(255, 255, 255));
+    // Wine may deliver a focus-out of the dialog's time only now, and with
+    // it WM_CANCELMODE, which takes the capture away: the palette takes it
+    // back, so that a click outside still ends it.
+    ::SendMessageW(g_popup, WM_CANCELMODE, 0, 0);
+    ASSERT_TRUE(PumpUntil([] { return ::GetCapture() == g_popup; }, 1000));
+    parent.notes.clear();
+    ClickScreen(380, 110);  // on the parent, beside the palette
+    ASSERT_TRUE(PumpUntil([] { return !::IsWindow(g_popup); }, 1000));
+    EXPECT_EQ(picker.GetColour(), RGB(255, 255, 255)) << "not the dialog's colour";
+    EXPECT_EQ(parent.notes, (std::vector<std::pair<UINT, WPARAM>>{{CLRN_CLOSEUP, 0xFFFFFF}, {CLRN_SELENDCANCEL, 0xFFFFFF}}));
     EXPECT_EQ(picker.GetCustomColours()[0], RGB(10, 20, 30));
+    EXPECT_TRUE(::IsWindowEnabled(parent.m_hWnd) && ::GetActiveWindow() == parent.m_hWnd) << "handed back to the parent";
 }

@@ -3,6 +3,9 @@
 // own code page, fonts, and the rate files as the board reads them.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "app/RateFileSeed.h"
 #include "core/Core.h"
 #include "data/RateFile.h"
@@ -88,27 +91,52 @@ TEST(RateFiles, EncodingsSeedingAndReloads) {
     RateEncoding encoding = RateEncoding::Unread;
     auto read = [&](const std::string& bytes) {
         WriteFileBytes(file, bytes);
-        return Rows(table.data(), ReadRateFile(Narrow(file), table.data(), &encoding));
+        const RateFileRead got = ReadRateFile(Narrow(file), table.data());
+        encoding = got.encoding;
+        return Rows(table.data(), got.count);
     };
     // The same table as code page 936, as UTF-8 with the mark and without it.
     const std::vector<std::string> expected{"標準間|388|*268", "東方|1|2"};
     EXPECT_EQ(read("; 注释\r\n標準間|388|*268\r\n東方|1|2\r\n"), expected);
     EXPECT_EQ(encoding, RateEncoding::CodePage936);
-    const std::string utf8 = "; \xE6\xB3\xA8\r\n\xE6\xA8\x99\xE6\xBA\x96\xE9\x96\x93|388|*268\r\n\xE6\x9D\xB1\xE6\x96\xB9|1|2\r\n";
+    const std::string utf8 = u8"; 注\r\n標準間|388|*268\r\n東方|1|2\r\n";
     EXPECT_EQ(read("\xEF\xBB\xBF" + utf8), expected);
     EXPECT_EQ(encoding, RateEncoding::Utf8);
     EXPECT_EQ(read(utf8), expected);
-    EXPECT_EQ(read("x|\xF0\x9F\x98\x80|\xE0\xB8\x81" "9\n"), (std::vector<std::string>{"x|?|?9"}))
-        << "what code page 936 lacks: one \"?\" a character";
+    EXPECT_EQ(read(u8"x|\U0001F600|\u0E01" "9€\n"), (std::vector<std::string>{"x|?|?9\x80"}))
+        << "what code page 936 lacks: one \"?\" a character; € it has, at 0x80";
     // The 20-byte cut after the conversion; a character split by the end of
     // the first 64 KiB piece.
     std::string straddling = std::string(65533, ';') + "\n\xE6\x9D\xB1";
     for (int i = 0; i < 10; ++i) straddling += "\xE6\x96\xB9";
     EXPECT_EQ(read(straddling + "|1|2\n"), (std::vector<std::string>{"東方方方方方方方方方|1|2"}));
 
+    // Another program rewrites the file all the while, the same table in code
+    // page 936 and in UTF-8, of the same length: every read gives the table,
+    // never one version's encoding with the other's records.
+    const std::string body936 = "標準間|388|*268\n東方|1|2\n", body8 = u8"標準間|388|*268\n東方|1|2\n";
+    const std::string versions[] = {std::string(body8.size() - body936.size() + 1, ';') + "\n" + body936, ";\n" + body8};
+    WriteFileBytes(file, versions[0]);
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        const HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        DWORD wrote = 0;
+        for (unsigned i = 1; !done; ++i) {
+            OVERLAPPED at{};  // the start of the file
+            ::WriteFile(h, versions[i % 2].data(), static_cast<DWORD>(versions[i % 2].size()), &wrote, &at);
+        }
+        ::CloseHandle(h);
+    });
+    int whole = 0;
+    for (int i = 0; i < 300; ++i) whole += Rows(table.data(), ReadRateFile(Narrow(file), table.data()).count) == expected;
+    done = true;
+    writer.join();
+    EXPECT_EQ(whole, 300);
+
     RemoveFile(file);
-    EXPECT_EQ(ReadRateFile(Narrow(file), table.data(), &encoding), 0) << "a missing file gives an empty table";
-    EXPECT_EQ(encoding, RateEncoding::Unread);
+    const RateFileRead missing = ReadRateFile(Narrow(file), table.data());
+    EXPECT_TRUE(missing.count == 0 && missing.readable && missing.encoding == RateEncoding::Unread)
+        << "a missing file gives an empty table";
     EXPECT_EQ(table, std::vector<char>(RATE_BUFFER_SIZE));
 
     // A file the operator opens before it exists is made with a comment line

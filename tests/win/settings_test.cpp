@@ -1,16 +1,20 @@
 // The settings dialog under Wine, real and driven through its controls: what
-// it validates and in which order, where it puts the board, and that every
-// end saves what the operator typed.
+// it validates and in which order, where it puts the board, that its boxes
+// hand it back, that every end saves what the operator set, and what the
+// operator is told when a file cannot be read or written.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <utility>
 
+#include "app/FolderCheck.h"
 #include "app/SettingsDialog.h"
 #include "board/BoardWindow.h"
 #include "board/ScreenWatch.h"
 #include "core/Globals.h"
+#include "core/PathText.h"
+#include "data/RateParser.h"
 #include "support/Support.h"
 
 using namespace testsupport;
@@ -26,8 +30,8 @@ std::wstring TextOf(HWND hwnd) {
     return text;
 }
 
-// Reads and closes every message box of this thread, from a thread timer
-// that also runs inside the boxes' own modal loops.
+// Reads every modal box of this thread and presses its OK, from a thread
+// timer that also runs inside the boxes' own modal loops.
 class BoxWatcher {
 public:
     BoxWatcher() : m_timer(::SetTimer(nullptr, 0, 15, &BoxWatcher::Tick)) { s_texts.clear(); }
@@ -37,10 +41,13 @@ public:
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { ::EnumThreadWindows(::GetCurrentThreadId(), &Visit, 0); }
     static BOOL CALLBACK Visit(HWND box, LPARAM) {
-        const HWND text = ::GetDlgItem(box, 0xFFFF);  // a message box's text
-        if (::IsWindowVisible(box) && text && ::GetWindow(box, GW_OWNER)) {
-            s_texts.push_back(TextOf(text));
-            ::EndDialog(box, IDOK);
+        // An owned dialog with an OK button: a message box (its text has the
+        // id 0xFFFF) or the about box (its caption is taken).
+        const HWND ok = ::GetDlgItem(box, IDOK);
+        if (::IsWindowVisible(box) && ok && ::GetWindow(box, GW_OWNER)) {
+            const HWND text = ::GetDlgItem(box, 0xFFFF);
+            s_texts.push_back(TextOf(text ? text : box));
+            ::SendMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
         }
         return TRUE;
     }
@@ -76,6 +83,7 @@ protected:
         return rc;
     }
     static std::vector<LONG> Edges(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+    bool HandedBack() const { return ::IsWindowEnabled(dialog.m_hWnd) && ::GetActiveWindow() == dialog.m_hWnd; }
 
     const std::wstring room = ExeDir() + L"_房价.txt";
     BoxWatcher boxes;
@@ -125,15 +133,63 @@ TEST_F(SettingsTest, SizesAreCheckedWidthFirst) {
         if (c.focus) {
             EXPECT_EQ(::GetFocus(), dialog.GetDlgItem(c.focus)) << c.width << " x " << c.height;
         }
+        EXPECT_TRUE(HandedBack()) << c.width << " x " << c.height << ": the dialog is enabled and active again";
     }
+    Click(IDC_ABOUT);
+    EXPECT_EQ(BoxWatcher::Take().size(), 1u);
+    EXPECT_TRUE(HandedBack()) << "after the about box";
+}
+
+TEST_F(SettingsTest, UnreadableRatesAndUnwritableSettingsAreNamed) {
+    Start();
+    ASSERT_EQ(g_roomRateCount, 2);
+    // A spreadsheet program holds the room rates open without sharing.
+    HANDLE held = ::CreateFileW(room.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    BoxWatcher::Take();
+    Click(IDC_REFRESH);  // reads the files twice
+    std::vector<std::wstring> boxes = BoxWatcher::Take();
+    ASSERT_EQ(boxes.size(), 1u) << "one word per Refresh";
+    EXPECT_TRUE(boxes[0].find(room) != std::wstring::npos && boxes[0].find(room) == boxes[0].rfind(room)) << "which file, once";
+    EXPECT_NE(boxes[0].find(L"被另一个程序独占打开"), std::wstring::npos) << "and why";
+    EXPECT_EQ(g_roomRateCount, 2);
+    EXPECT_STREQ(rates::RateField(g_roomRates, 1, 0), "大床房") << "the board keeps the prices it shows";
+    const std::string check = RunConsole(L"\"" + ExeDir() + L"boardcheck.exe\" rates _房价.txt");
+    EXPECT_NE(check.find("cannot be read: 文件正被另一个程序独占打开"), std::string::npos) << check;
+    ::CloseHandle(held);
+    WriteFileBytes(room, std::string("\xFF\xFE\x07\x68\x6C\x51|\0" "1\0", 12));  // 标准|1 as Notepad's "Unicode"
+    EXPECT_NE(RunConsole(L"\"" + ExeDir() + L"boardcheck.exe\" rates _房价.txt").find("encoding: UTF-16 LE"), std::string::npos);
+
+    // config.ini held the same way when the dialog ends.
+    const std::wstring config = ExeDir() + L"config.ini";
+    const std::string before = ReadFileBytes(config);
+    Type(IDC_BOARD_WIDTH, L"1000");
+    held = ::CreateFileW(config.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_NE(RunConsole(L"\"" + ExeDir() + L"boardcheck.exe\" config").find("cannot be written: 文件正被另一个程序独占打开"),
+              std::string::npos);
+    dialog.DestroyWindow();
+    boxes = BoxWatcher::Take();
+    ::CloseHandle(held);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(config), std::wstring::npos) << "where";
+    EXPECT_NE(boxes[0].find(L"被另一个程序独占打开"), std::wstring::npos) << "and why";
+    EXPECT_EQ(ReadFileBytes(config), before);
+    EXPECT_TRUE(!g_core && !g_board && !g_roomRates) << "and the program still ends";
 }
 
 SettingsDialog* g_running = nullptr;
 
-// Types a width and presses Esc in it, inside the dialog's own modal loop.
+// Sets every setting to a value of its own, none the default, then presses
+// Esc in the width, inside the dialog's own modal loop.
 void CALLBACK TypeAndEscape(HWND, UINT, UINT_PTR id, DWORD) {
     if (!g_running->m_hWnd || !::IsWindowVisible(g_running->m_hWnd)) return;
     ::KillTimer(nullptr, id);
+    const std::pair<int, COLORREF> colours[] = {
+        {IDC_CLR_FONT, RGB(0x12, 0x34, 0x56)}, {IDC_CLR_BG, RGB(0x65, 0x43, 0x21)}, {IDC_CLR_DIGI, RGB(0xAB, 0xCD, 0xEF)}};
+    for (const auto& c : colours) dynamic_cast<CXColourPicker*>(CWnd::FromHandle(g_running->GetDlgItem(c.first)))->SetColour(c.second);
+    ::SendMessageW(g_running->GetDlgItem(IDC_OUTPUT_ON), BM_SETCHECK, BST_UNCHECKED, 0);
+    ::SetWindowTextW(g_running->GetDlgItem(IDC_BOARD_HEIGHT), L"600");
     const HWND width = g_running->GetDlgItem(IDC_BOARD_WIDTH);
     ::SetWindowTextW(width, L"1000");
     ::SetFocus(width);
@@ -144,7 +200,7 @@ void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) {
     if (g_running->m_hWnd) g_running->EndDialog(IDABORT);
 }
 
-TEST_F(SettingsTest, EscSavesWhatWasTyped) {
+TEST_F(SettingsTest, EscSavesEverySettingAsShown) {
     // Modal, as the program runs it; the keys arrive inside its own loop.
     g_running = &dialog;
     const UINT_PTR script = ::SetTimer(nullptr, 0, 200, &TypeAndEscape);
@@ -152,10 +208,36 @@ TEST_F(SettingsTest, EscSavesWhatWasTyped) {
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     ::KillTimer(nullptr, script);
     ::KillTimer(nullptr, watchdog);
-    const std::string ini = ReadFileBytes(ExeDir() + L"config.ini");
-    EXPECT_NE(ini.find("width=1000"), std::string::npos) << ini;
-    EXPECT_NE(ini.find("height=450"), std::string::npos) << ini;
+    // Each under its own key, with the value shown.
+    EXPECT_EQ(ReadFileBytes(ExeDir() + L"config.ini"), "[board]\r\non=0\r\nwidth=1000\r\nheight=600\r\nclrfont=FF123456\r\n"
+                                                       "clrbg=FF654321\r\nclrdigi=FFABCDEF\r\ncityid=101020100\r\n");
     EXPECT_TRUE(!g_core && !g_board && !g_roomRates) << "the end tears everything down";
+}
+
+TEST_F(SettingsTest, FolderNamesCodePage936CannotWrite) {
+    // Found through the short name: the file written there is the folder's own.
+    for (const std::wstring name : {L"\u623F\u4EF7\u724C", L"Hotel\u00F1", L"\uD638\uD154 \uBCF4\uB4DC"}) {
+        const std::wstring folder = ExeDir() + name + L"\\";
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        const std::optional<CString> text = PathText(folder);
+        ASSERT_TRUE(text) << Narrow(name).str();
+        EXPECT_EQ(*text == Narrow(folder), name == L"\u623F\u4EF7\u724C") << text->str();
+        EXPECT_TRUE(WriteFileBytes(Widen(*text + "config.ini"), "[board]")) << text->str();
+        EXPECT_EQ(ReadFileBytes(folder + L"config.ini"), "[board]");
+        EXPECT_TRUE(ProgramFolderUsable(folder, dialog.m_hWnd));
+        RemoveFile(folder + L"config.ini");
+        ::RemoveDirectoryW(folder.c_str());
+    }
+    EXPECT_TRUE(BoxWatcher::Take().empty());
+    // No short name (as on a volume that keeps none): the operator is told why.
+    Start();
+    const std::wstring gone = ExeDir() + L"Hotel\u00F1 gone\\";
+    EXPECT_FALSE(PathText(gone));
+    EXPECT_FALSE(ProgramFolderUsable(gone, dialog.m_hWnd));
+    const std::vector<std::wstring> boxes = BoxWatcher::Take();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(gone), std::wstring::npos) << Narrow(boxes[0]).str();
+    EXPECT_NE(boxes[0].find(L"\u623F\u4EF7\u724C\u4E0D\u80FD\u5728"), std::wstring::npos);  // "房价牌不能在"
 }
 
 namespace {

@@ -49,6 +49,11 @@ int LoopbackHttpServer::RequestCount() const {
     return static_cast<int>(m_requests.size());
 }
 
+int LoopbackHttpServer::OpenConnections() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return static_cast<int>(m_openSockets.size());
+}
+
 void LoopbackHttpServer::AcceptLoop() {
     while (!m_stopping) {
         SOCKET client = ::accept(m_listener, nullptr, nullptr);
@@ -60,13 +65,23 @@ void LoopbackHttpServer::AcceptLoop() {
 }
 
 namespace {
-void SendAll(SOCKET s, const std::string& data) {
+bool SendAll(SOCKET s, const std::string& data) {
     size_t sent = 0;
     while (sent < data.size()) {
         int n = ::send(s, data.data() + sent, static_cast<int>(data.size() - sent), 0);
-        if (n <= 0) return;
+        if (n <= 0) return false;
         sent += static_cast<size_t>(n);
     }
+    return true;
+}
+// Waits up to ms: false as soon as the client has closed its end.
+bool ClientStays(SOCKET s, unsigned ms) {
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(s, &set);
+    timeval tv{static_cast<long>(ms / 1000), static_cast<long>(ms % 1000) * 1000};
+    char buffer[2048];
+    return !(::select(0, &set, nullptr, nullptr, &tv) > 0 && ::recv(s, buffer, sizeof buffer, 0) <= 0);
 }
 }  // namespace
 
@@ -88,24 +103,19 @@ void LoopbackHttpServer::Serve(Socket client) {
     if (reply.kind == HttpReply::Kind::Respond) {
         size_t length = 0;
         for (const std::string& piece : reply.pieces) length += piece.size();
-        SendAll(client, "HTTP/1.1 " + std::to_string(reply.status) + (reply.status == 200 ? " OK" : " Error") +
-                            "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " + std::to_string(length) +
-                            "\r\nConnection: close\r\n\r\n");
-        for (size_t i = 0; i < reply.pieces.size() && !m_stopping; ++i) {
-            if (i > 0 && reply.pauseBetweenMs) ::Sleep(reply.pauseBetweenMs);
-            SendAll(client, reply.pieces[i]);
+        bool open = SendAll(client, "HTTP/1.1 " + std::to_string(reply.status) + (reply.status == 200 ? " OK" : " Error") +
+                                        "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+                                        std::to_string(length) + "\r\nConnection: close\r\n" + reply.headers + "\r\n");
+        for (size_t i = 0; i < reply.pieces.size() && open && !m_stopping; ++i) {
+            if (i > 0 && reply.pauseBetweenMs) open = ClientStays(client, reply.pauseBetweenMs);
+            open = open && SendAll(client, reply.pieces[i]);
         }
     } else if (reply.kind == HttpReply::Kind::Hang) {
         // Accept and never answer: wait until the client gives up, the server
         // stops, or the stall's own limit runs out.
         const DWORD start = ::GetTickCount();
         while (!m_stopping && (reply.hangMs == 0 || ::GetTickCount() - start < reply.hangMs)) {
-            fd_set set;
-            FD_ZERO(&set);
-            FD_SET(client, &set);
-            timeval tv{0, 100000};
-            int ready = ::select(0, &set, nullptr, nullptr, &tv);
-            if (ready > 0 && ::recv(client, buffer, sizeof buffer, 0) <= 0) break;
+            if (!ClientStays(client, 100)) break;
         }
     }
     ::shutdown(client, SD_BOTH);

@@ -1,5 +1,6 @@
 // A small HTTP server on 127.0.0.1 for tests: the weather page, errors,
-// dropped connections and servers that accept and never answer. The program
+// redirects, dropped connections, servers that accept and never answer and
+// servers that trickle. The program
 // reaches it through the http_proxy variable (Wine's WinINet honours it), so
 // requests arrive as "GET http://HOST/PATH HTTP/1.1".
 #pragma once
@@ -17,8 +18,9 @@ struct HttpReply {
     enum class Kind { Respond, Drop, Hang };
     Kind kind = Kind::Respond;
     int status = 200;
+    std::string headers;              // more header lines, each ending in CR LF ("Location: ...")
     std::vector<std::string> pieces;  // the body, one send each
-    unsigned pauseBetweenMs = 0;
+    unsigned pauseBetweenMs = 0;      // until the client goes
     unsigned hangMs = 0;  // Hang: give up after this long (0: until the client or the server ends)
 };
 
@@ -36,6 +38,8 @@ public:
     // Every request received so far (request line and headers).
     std::vector<std::string> Requests() const;
     int RequestCount() const;
+    // Connections accepted and not yet closed.
+    int OpenConnections() const;
 
 private:
     void AcceptLoop();

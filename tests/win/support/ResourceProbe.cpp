@@ -35,7 +35,9 @@ int FreeUserHandles() {
     return static_cast<int>(made.size());
 }
 
-int ThreadCount() {
+}  // namespace
+
+int CountThreads() {
     HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     if (snap == INVALID_HANDLE_VALUE) return -1;
     THREADENTRY32 entry{};
@@ -47,6 +49,8 @@ int ThreadCount() {
     ::CloseHandle(snap);
     return count;
 }
+
+namespace {
 
 double MemoryMiB() {
     PROCESS_MEMORY_COUNTERS_EX mem{};
@@ -61,7 +65,7 @@ ResourceCounts CountResources(bool probeUser) {
     ResourceCounts c;
     c.freeGdiHandles = FreeGdiHandles();
     c.freeUserHandles = probeUser ? FreeUserHandles() : 0;
-    c.threads = ThreadCount();
+    c.threads = CountThreads();
     c.memoryMiB = MemoryMiB();
     return c;
 }

@@ -15,5 +15,7 @@ struct ResourceCounts {
 
 // probeUser: the user-handle probe takes about half a second under Wine.
 ResourceCounts CountResources(bool probeUser = true);
+// Threads of this process, alone (the handle probes take a while).
+int CountThreads();
 
 }  // namespace testsupport

@@ -91,6 +91,48 @@ std::uint32_t Blended(std::uint32_t rgb) {
     return out;
 }
 
+ConsoleProgram::ConsoleProgram(const std::wstring& commandLine) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    ::CreatePipe(&read, &write, &inherit, 0);
+    m_read.reset(read);
+    const UniqueKernelHandle writeEnd(write);  // the program's own copy is the one that counts
+    ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = write;
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = commandLine;
+    if (::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, ExeDir().c_str(), &si,
+                         &pi)) {
+        m_process.reset(pi.hProcess);
+        ::CloseHandle(pi.hThread);
+    }
+}
+
+std::pair<std::string, DWORD> ConsoleProgram::Finish() {
+    std::string out;
+    char buffer[4096];
+    DWORD got = 0, status = 99;
+    while (m_process.get() && ::ReadFile(m_read.get(), buffer, sizeof buffer, &got, nullptr) && got) out.append(buffer, got);
+    if (m_process.get() && ::WaitForSingleObject(m_process.get(), 30000) == WAIT_OBJECT_0) {
+        ::GetExitCodeProcess(m_process.get(), &status);
+    }
+    return {out, status};
+}
+
+std::string RunConsole(const std::wstring& commandLine) { return ConsoleProgram(commandLine).Finish().first; }
+
+void ClickScreen(int x, int y) {
+    ::SetCursorPos(x, y);
+    INPUT input[2]{};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, input, sizeof(INPUT));
+}
+
 bool SwitchTv(bool on) {
     // xrandr, a Unix program, which Wine starts without a handle to wait on.
     const char* command = std::getenv(on ? "RATEBOARD_TV_ON" : "RATEBOARD_TV_OFF");

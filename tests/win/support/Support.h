@@ -10,6 +10,7 @@
 
 #include "core/Core.h"
 #include "framework/Afx.h"
+#include "framework/Handles.h"
 
 namespace testsupport {
 
@@ -48,6 +49,25 @@ Pixels CaptureScreen(const RECT& rc);
 // A colour as the screen shows a pixel of the board: blended over black at
 // a constant alpha of 253, each channel c becomes c x 253 / 255, rounded.
 std::uint32_t Blended(std::uint32_t rgb);
+
+// A console program (a whole command line) started in the test program's
+// folder, running beside the test until Finish().
+class ConsoleProgram {
+public:
+    explicit ConsoleProgram(const std::wstring& commandLine);
+    // What it printed and its exit status (99 when it did not end), waiting
+    // at most 30 s for it to end.
+    std::pair<std::string, DWORD> Finish();
+
+private:
+    UniqueKernelHandle m_read, m_process;
+};
+// Runs a console program to its end and returns what it printed.
+std::string RunConsole(const std::wstring& commandLine);
+
+// A click of the left mouse button at a point of the screen, as the mouse
+// makes it (through the system's input, to whichever window it reaches).
+void ClickScreen(int x, int y);
 
 // On the desktop of cmake/two-screens: the TV's output off (no messages pumped,
 // so no tick runs meanwhile) or on again (pumped: Wine waits for the windows
