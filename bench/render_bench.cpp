@@ -8,8 +8,11 @@
 //   - the kept picture: the board's own ticks (Render), which draw again and
 //     push only what changed, a minute of them a block (the safety net's
 //     whole push included);
+//   - the board's own whole picture, as a placement or the safety net draws
+//     and pushes it (to the board's window and the clock's band);
 // and then the same ticks with the window's update left out (the board's
-// own work), and the layered update alone, whole and for the clock's band.
+// own work), and the layered update alone: the board's window whole, a part
+// of it the size of the clock's band, and the band's own window.
 //
 //   render_bench [blocks [W H]]       the comparison (12 blocks, 1920 x 1080)
 //   render_bench stats SECS [W H]     the real program ticking at W x H for
@@ -198,17 +201,18 @@ int Compare(int blocks, int width, int height) {
     // A minute of ticks a block: the last one brings the safety net's whole
     // push (the block's first render pushed whole a minute before).
     constexpr int kKeptTicks = 60;
-    std::vector<double> wholeCpu, bareCpu;
+    std::vector<double> wholeCpu, bareCpu, ownWholeCpu;
     double keptMs = 0, minuteMs = 0;
     for (int b = 0; b < blocks; ++b) {
         wholeCpu.push_back(CpuOf([&] { for (int f = 0; f < kFramesPerBlock; ++f) wholeTick(); }) / kFramesPerBlock);
         bareCpu.push_back(CpuOf([&] { for (int f = 0; f < kFramesPerBlock; ++f) bare.Draw(); }) / kFramesPerBlock);
-        board.Render();  // the window shows the kept picture again
+        // The window shows the kept picture again: the board's own whole picture.
+        ownWholeCpu.push_back(CpuOf([&] { board.Render(); }));
         keptMs += CpuOf([&] { for (int f = 0; f < kKeptTicks - 1; ++f) keptTick(); });
         minuteMs += CpuOf(keptTick);
         Pump();
     }
-    const double whole = Median(wholeCpu), bareMs = Median(bareCpu);
+    const double whole = Median(wholeCpu), bareMs = Median(bareCpu), ownWhole = Median(ownWholeCpu);
     const double kept = (keptMs + minuteMs) / (blocks * kKeptTicks);
     const double otherTick = keptMs / (blocks * (kKeptTicks - 1)), minuteTick = minuteMs / blocks;
     // The same minutes of ticks with the window's update left out.
@@ -221,22 +225,28 @@ int Compare(int blocks, int width, int height) {
     const double own = ownMs / (blocks * kKeptTicks);
     board.UseLayeredUpdate(&::UpdateLayeredWindow, &::UpdateLayeredWindowIndirect);
 
-    // The layered update alone: the whole picture, and the clock's band.
+    // The layered update alone: the board's window whole, the part of it
+    // the clock's band covers, and the band's own window.
     FrameBuffer frame(nullptr, width, height);
     board.ComposeFrame(frame.dc());
     WindowDC windowDC(board.m_hWnd);
-    POINT at{0, 0}, source{0, 0};
-    SIZE size{width, height};
+    const RECT band = board.ClockBandArea();
+    POINT at{0, 0}, source{0, 0}, bandAt{band.left, band.top}, bandSource = bandAt;
+    SIZE size{width, height}, bandSize{band.right - band.left, band.bottom - band.top};
+    const RECT bandDirty{0, 0, bandSize.cx, bandSize.cy};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, kBoardAlpha, AC_SRC_ALPHA};
-    const layout::BoardLayout l = layout::ComputeBoardLayout(width, height);
-    const RECT band{l.xLeftDivider, layout::Scale(height, 0.35f), l.xRightDivider, layout::Scale(height, 0.48f)};
-    UPDATELAYEREDWINDOWINFO info{sizeof info, windowDC.get(), &at, &size, frame.dc(), &source, 0, &blend, ULW_ALPHA, &band};
+    UPDATELAYEREDWINDOWINFO part{sizeof part, windowDC.get(), &at, &size, frame.dc(), &source, 0, &blend, ULW_ALPHA, &band};
+    UPDATELAYEREDWINDOWINFO inBand{sizeof inBand, windowDC.get(), &bandAt, &bandSize, frame.dc(), &bandSource, 0,
+                                   &blend,        ULW_ALPHA,      &bandDirty};
     constexpr int kPushes = 60;
     const double pushWhole = CpuOf([&] {
         for (int i = 0; i < kPushes; ++i) ::UpdateLayeredWindow(board.m_hWnd, windowDC.get(), &at, &size, frame.dc(), &source, 0, &blend, ULW_ALPHA);
     }) / kPushes;
     const double pushBand = CpuOf([&] {
-        for (int i = 0; i < kPushes; ++i) ::UpdateLayeredWindowIndirect(board.m_hWnd, &info);
+        for (int i = 0; i < kPushes; ++i) ::UpdateLayeredWindowIndirect(board.m_hWnd, &part);
+    }) / kPushes;
+    const double pushOwn = CpuOf([&] {
+        for (int i = 0; i < kPushes; ++i) ::UpdateLayeredWindowIndirect(board.ClockBandWindow(), &inBand);
     }) / kPushes;
 
     std::printf("board: %d x %d, %d room rows, %d exchange rows, %zu strings, %d blocks\n", width, height, kRows,
@@ -244,13 +254,17 @@ int Compare(int blocks, int width, int height) {
     std::printf("whole frame (drawn and pushed whole)   CPU %7.1f ms per frame\n", whole);
     std::printf("bare GDI+ work of that frame           CPU %7.1f ms per frame   ratio %.3f (budget 1.15)\n", bareMs,
                 bareMs > 0 ? whole / bareMs : 0.0);
+    std::printf("the board's own whole picture          CPU %7.1f ms per frame   ratio %.3f to the bare work\n", ownWhole,
+                bareMs > 0 ? ownWhole / bareMs : 0.0);
     std::printf("ticking, whole frame each second       CPU %7.1f ms per second\n", whole);
     std::printf("ticking, kept picture (the board)      CPU %7.1f ms per second   ratio %.3f (budget 0.15)\n", kept,
                 whole > 0 ? kept / whole : 0.0);
     std::printf("  of which the safety net: the minute's tick %.1f ms against %.1f ms, %.2f ms per second\n",
                 minuteTick, otherTick, (minuteTick - otherTick) / kKeptTicks);
     std::printf("  the board's own work (the window's update left out)  %.2f ms per second\n", own);
-    std::printf("layered update alone: whole picture %.1f ms, clock band %.1f ms\n", pushWhole, pushBand);
+    std::printf("layered update alone: the board whole %.1f ms, its clock band's part %.1f ms; the band's own "
+                "window (%ld x %ld) %.2f ms\n",
+                pushWhole, pushBand, bandSize.cx, bandSize.cy, pushOwn);
     return 0;
 }
 

@@ -30,6 +30,8 @@ int BoardWindow::OnCreate(LPCREATESTRUCT) {
                             reinterpret_cast<void*>(::GetProcAddress(m_hUser32.get(), "UpdateLayeredWindow"))),
                         reinterpret_cast<KeptPicture::UpdateIndirectFn>(
                             reinterpret_cast<void*>(::GetProcAddress(m_hUser32.get(), "UpdateLayeredWindowIndirect"))));
+    // Without it the board shows the clock itself, at the cost of its own size.
+    m_band.Create(m_hWnd);
     return 0;
 }
 
@@ -72,6 +74,7 @@ void BoardWindow::LayOut() {
     m_xRightDivider = l.xRightDivider;
     m_yHeaderRule = l.yHeaderRule;
     m_yPanelRule = l.yPanelRule;
+    m_band.SetArea(ClockRow());
 }
 
 void BoardWindow::OnTimer(UINT_PTR id) {
@@ -139,6 +142,10 @@ LRESULT BoardWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DISPLAYCHANGE:
         m_picture.PushWholeNext();
         if (CheckScreens()) Render();
+        return Default();
+    // Moved, dragged, shown or hidden, by whatever path: the band goes along.
+    case WM_WINDOWPOSCHANGED:
+        m_band.Follow();
         return Default();
     case WM_WEATHER_RESULT:
         OnWeatherResult(static_cast<BOOL>(wp));

@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "board/ClockBand.h"
 #include "board/KeptPicture.h"
 #include "board/ScreenWatch.h"
+#include "board/SolidFill.h"
 #include "data/RetrySchedule.h"
 #include "framework/Handles.h"
 
@@ -62,6 +64,9 @@ public:
         return outline.digitFace ? &m_digitFamily : m_pTextFamily.get();
     }
     const Gdiplus::StringFormat& Format() const { return m_format; }
+    // The clock row's own window (ClockBand.h) and its area of the board.
+    HWND ClockBandWindow() const { return m_band.m_hWnd; }
+    const RECT& ClockBandArea() const { return m_band.Area(); }
 
 protected:
     BOOL OnInitDialog() override;
@@ -73,7 +78,8 @@ private:
     void OnTimer(UINT_PTR id);
     void OnWeatherResult(BOOL published);
     void OnLButtonDown(UINT flags, POINT point);
-    void LayOut();  // the five layout figures from g_width and g_height
+    void LayOut();  // the five layout figures from g_width and g_height, and the clock's band
+    RECT ClockRow();  // ClockWeatherPainter.cpp
     layout::BoardLayout Layout() const {
         return layout::BoardLayout{m_margin, m_xLeftDivider, m_xRightDivider, m_yHeaderRule, m_yPanelRule};
     }
@@ -83,10 +89,11 @@ private:
     // The size of m_rcBoard when a picture can be made for it, else 0 x 0.
     SIZE PictureSize() const;
 
-    // The paint steps (Render.cpp and the painters).
-    picture::Seen DrawBackground(Gdiplus::Graphics& graphics);  // bg.jpg, or the colour
-    void FillBackground(Gdiplus::Graphics& graphics, const RECT& area);
-    void DrawDividers(Gdiplus::Graphics& graphics);
+    // The paint steps (Render.cpp and the painters). Given the surface
+    // graphics draws on, the colour goes straight into its pixels.
+    picture::Seen DrawBackground(Gdiplus::Graphics& graphics, FrameBuffer* surface);  // bg.jpg, or the colour
+    void FillBackground(Gdiplus::Graphics& graphics, const RECT& area, FrameBuffer* surface);
+    void DrawDividers(Gdiplus::Graphics& graphics, const RECT* area = nullptr);  // those reaching the area
     void CollectOutlines();  // one clock reading, then both painters into m_outlines
     void DrawRateTables();    // RateTablePainter.cpp
     void DrawClockWeather();  // ClockWeatherPainter.cpp
@@ -110,6 +117,8 @@ private:
     Clock m_clock = &COleDateTime::GetCurrentTime;
     COleDateTime m_now;  // the clock as the last render read it
     KeptPicture m_picture;
+    SolidFill m_fill;
+    ClockBand m_band;
     RetrySchedule m_retries;
     bool m_updateMissingReported = false;
     ScreenWatch m_screens;

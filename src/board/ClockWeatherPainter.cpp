@@ -1,3 +1,6 @@
+#include <cmath>
+#include <string>
+
 #include "board/BoardWindow.h"
 #include "board/ClockWeatherPlan.h"
 #include "board/TextPlacement.h"
@@ -38,4 +41,42 @@ void BoardWindow::DrawClockWeather() {
         AddLabelText(item.path == clockweather::Path::Digit ? Ink::Digit : Ink::Text, item.text, item.x, item.width,
                      item.y, em);
     }
+}
+
+// The clock's row: every pixel any time of day can reach, each digit in
+// every place with the colon shown and hidden, laid out as the painter lays
+// the time out (in the digit font at the clock's size), with the pixels
+// anti-aliasing reaches around them. It stays put while the time changes;
+// its window gets what changes there each second. A font whose digits
+// differ in width may reach past it: the board then shows that part too.
+RECT BoardWindow::ClockRow() {
+    std::vector<Outline> board;
+    m_outlines.swap(board);
+    clockweather::Inputs in;
+    in.margin = m_margin;
+    in.xLeft = m_xLeftDivider;
+    in.xRight = m_xRightDivider;
+    in.yPanelRule = m_yPanelRule;
+    in.sizeLarge = g_textSizeLarge;
+    in.sizeSmall = g_textSizeSmall;
+    const int timeRow = clockweather::ComputeRows(m_margin, m_yPanelRule).time;
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        for (in.tick = 0; in.tick < 2; ++in.tick) {
+            in.time = CString(std::string(2, digit) + ":" + std::string(2, digit));
+            for (const clockweather::Item& item : clockweather::PlanPanel(in)) {
+                if (item.digitText && item.y == timeRow) AddDigitText(item.text, item.x, item.width, item.y, TRUE);
+            }
+        }
+    }
+    Gdiplus::GraphicsPath path;
+    for (const Outline& o : m_outlines) {
+        path.AddString(o.text.c_str(), static_cast<INT>(o.text.size()), FamilyOf(o), Gdiplus::FontStyleRegular,
+                       static_cast<Gdiplus::REAL>(o.emSize), Gdiplus::Rect(o.x, o.y, 0, 0), &m_format);
+    }
+    m_outlines.swap(board);
+    Gdiplus::RectF box;
+    // No digit font: no band, the board shows the clock itself.
+    if (path.GetPointCount() == 0 || path.GetBounds(&box) != Gdiplus::Ok) return RECT{0, 0, 0, 0};
+    return RECT{static_cast<LONG>(std::floor(box.X)) - 2, static_cast<LONG>(std::floor(box.Y)) - 2,
+                static_cast<LONG>(std::ceil(box.X + box.Width)) + 2, static_cast<LONG>(std::ceil(box.Y + box.Height)) + 2};
 }

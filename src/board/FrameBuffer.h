@@ -33,7 +33,9 @@ public:
     void CopyFrom(const FrameBuffer& other, const RECT& area);
     // Every pixel of the surface, or of `area` of it, fully transparent again.
     void Clear();
-    void Clear(const RECT& area);
+    void Clear(const RECT& area) { Fill(area, 0); }
+    // Every pixel of `area` (clipped to the surface) set to `pixel`.
+    void Fill(const RECT& area, std::uint32_t pixel);
 
 private:
     void Release();

@@ -40,7 +40,8 @@ bool KeepLayered(HWND window) {
 bool KeptPicture::SameSettings(const Scene& s) const {
     return m_key.valid && m_key.size.cx == s.size.cx && m_key.size.cy == s.size.cy &&
            m_key.board.cx == s.board.cx && m_key.board.cy == s.board.cy && SameLayout(m_key.layout, s.layout) &&
-           m_key.text == s.text && m_key.background == s.background && m_key.digits == s.digits;
+           m_key.text == s.text && m_key.background == s.background && m_key.digits == s.digits &&
+           ::EqualRect(&m_key.band, &m_band);
 }
 
 bool KeptPicture::BackgroundChanged(const Scene& s, bool minuteDue) const {
@@ -103,9 +104,13 @@ const std::vector<KeptPicture::Figure>& KeptPicture::FiguresOf(Glyph& glyph) {
         // A curve lies within its control points; anti-aliasing reaches the pixels around.
         figure.bounds = RECT{static_cast<LONG>(std::floor(left)) - 2, static_cast<LONG>(std::floor(top)) - 2,
                              static_cast<LONG>(std::ceil(right)) + 2, static_cast<LONG>(std::ceil(bottom)) + 2};
+        figure.first = first;
+        figure.count = end - first;
         glyph.figures.push_back(figure);
         first = end;
     }
+    glyph.points.assign(data.Points, data.Points + data.Count);
+    glyph.types.assign(data.Types, data.Types + data.Count);
     return glyph.figures;
 }
 
@@ -145,26 +150,79 @@ void KeptPicture::DrawArea(const RECT& area, const Scene& s) {
     if (m_base.valid()) {
         m_scratch.CopyFrom(m_base, area);
     } else {
-        m_scratch.Clear(area);  // as a whole picture starts: nothing under the colour
+        if (!m_blank) m_scratch.Clear(area);  // as a whole picture starts: nothing under the colour
         Gdiplus::Graphics graphics(m_scratch.dc());
         SetUpGraphics(graphics);
         graphics.SetClip(Gdiplus::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top));
-        s.drawPlainBackground(graphics, area);
+        s.drawPlainBackground(graphics, m_scratch, area);
     }
     FillStrings(area, s);
 }
 
 void KeptPicture::FillStrings(const RECT& area, const Scene& s) {
-    Gdiplus::Graphics graphics(m_scratch.dc());
-    SetUpGraphics(graphics);
-    graphics.SetClip(Gdiplus::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top));
-    m_textPath.Reset();
-    m_digitPath.Reset();
+    // GDI+ fills a path through a buffer of the path's bounds, and the
+    // board's strings span all of it: strings apart from each other are
+    // filled apart, in groups whose areas (every pixel their glyphs can
+    // touch) do not overlap. Within a group's area no other string reaches,
+    // so its pixels are those of both whole paths filled.
+    struct Group {
+        RECT bounds;
+        std::vector<const Outline*> strings;
+    };
+    std::vector<Group> groups;
     for (const Outline& o : *s.outlines) {
         const Glyph& glyph = GlyphOf(o, s);
-        if (Touches(glyph.bounds, area)) (o.ink == Ink::Digit ? m_digitPath : m_textPath).AddPath(glyph.path.get(), FALSE);
+        if (!Touches(glyph.bounds, area)) continue;
+        Group joined{glyph.bounds, {&o}};
+        for (bool grew = true; grew;) {
+            grew = false;
+            for (auto it = groups.begin(); it != groups.end();) {
+                if (!Touches(it->bounds, joined.bounds)) {
+                    ++it;
+                    continue;
+                }
+                Include(joined.bounds, it->bounds);
+                joined.strings.insert(joined.strings.end(), it->strings.begin(), it->strings.end());
+                it = groups.erase(it);
+                grew = true;
+            }
+        }
+        groups.push_back(std::move(joined));
     }
-    FillInks(graphics, m_digitPath, m_textPath, Gdiplus::Color(s.digits), Gdiplus::Color(s.text));
+    Gdiplus::Graphics graphics(m_scratch.dc());
+    SetUpGraphics(graphics);
+    for (const Group& group : groups) {
+        RECT clip{};
+        ::IntersectRect(&clip, &group.bounds, &area);
+        graphics.SetClip(Gdiplus::Rect(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top));
+        m_textPath.Reset();
+        m_digitPath.Reset();
+        for (const Outline* o : group.strings) {
+            AddReaching(o->ink == Ink::Digit ? m_digitPath : m_textPath, GlyphOf(*o, s), clip);
+        }
+        FillInks(graphics, m_digitPath, m_textPath, Gdiplus::Color(s.digits), Gdiplus::Color(s.text));
+    }
+}
+
+void KeptPicture::AddReaching(Gdiplus::GraphicsPath& ink, Glyph& glyph, const RECT& clip) {
+    RECT inside{};
+    if (::IntersectRect(&inside, &glyph.bounds, &clip) && ::EqualRect(&inside, &glyph.bounds)) {
+        ink.AddPath(glyph.path.get(), FALSE);
+        return;
+    }
+    // Cut by the clip (the colon's blink cuts the time): only its outlines
+    // that reach it. An outline away from a pixel changes neither its
+    // coverage nor, being closed, the parity of the alternate fill there.
+    for (const Figure& f : FiguresOf(glyph)) {
+        if (!Touches(f.bounds, clip)) continue;
+        if (f.count == 0) {
+            ink.AddPath(glyph.path.get(), FALSE);
+            return;
+        }
+        const Gdiplus::GraphicsPath figure(&glyph.points[f.first], &glyph.types[f.first], f.count,
+                                           Gdiplus::FillModeAlternate);
+        ink.AddPath(&figure, FALSE);
+    }
 }
 
 void KeptPicture::Render(HWND window, const Scene& s) {
@@ -177,31 +235,37 @@ void KeptPicture::Render(HWND window, const Scene& s) {
         m_base = FrameBuffer();
         m_scratch = FrameBuffer();
     }
-    if (!m_scratch.valid()) {
+    m_blank = !m_scratch.valid();
+    if (m_blank) {
         // Its pages are the system's until drawn on. Out of memory or
         // handles: the last picture stays on the screen.
         m_scratch = FrameBuffer(windowDC.get(), w, h);
         if (!m_scratch.valid()) return;
     }
+    // The band goes to its own window only where it has one.
+    m_band = RECT{0, 0, 0, 0};
+    if (s.bandWindow) ::IntersectRect(&m_band, &s.band, &picture);
 
     const bool minuteDue = m_minute.Due(s.now);
     const bool redraw = !SameSettings(s) || BackgroundChanged(s, minuteDue);
     // A hidden window may lose what it showed: all of it once it is back.
     const bool visible = ::IsWindowVisible(window);
     if (!visible) m_hiddenSincePush = true;
-    const bool lostLayered = KeepLayered(window);
+    const bool lostLayered = KeepLayered(window) | (s.bandWindow && KeepLayered(s.bandWindow));
     RECT rc{};
     ::GetWindowRect(window, &rc);
     const bool moved = rc.left != m_pushedAt.x || rc.top != m_pushedAt.y;  // a part goes only where the rest is
     bool all = redraw || m_pushWhole || lostLayered || minuteDue || moved || (visible && m_hiddenSincePush);
 
     if (redraw) {
-        m_scratch.Clear();  // a smaller picture leaves the rest transparent
+        if (!m_blank) m_scratch.Clear();  // a smaller picture leaves the rest transparent
         Gdiplus::Graphics graphics(m_scratch.dc());
         SetUpGraphics(graphics);
         // What reached the picture, not what the file system says: a picture
         // that could not be read is tried again at the next render.
-        m_key = Key{true, s.size, s.board, s.layout, s.text, s.background, s.digits, s.drawBackground(graphics)};
+        const picture::Seen seen = s.drawBackground(graphics, m_scratch);
+        m_blank = false;
+        m_key = Key{true, s.size, s.board, s.layout, s.text, s.background, s.digits, m_band, seen};
         // The background is kept only where it saves work: bg.jpg drawn.
         if (m_key.seen.drawn) {
             if (!m_base.valid()) m_base = FrameBuffer(windowDC.get(), w, h);
@@ -220,12 +284,13 @@ void KeptPicture::Render(HWND window, const Scene& s) {
         } else {
             DrawArea(area, s);
         }
-        bool pushed = Push(window, windowDC.get(), all ? nullptr : &area);
+        m_blank = false;
+        bool pushed = Push(window, windowDC.get(), s.bandWindow, area, all);
         if (!pushed && !all) {
             // A refused part: the window may show anything there now. All of it, at once.
             all = true;
             DrawArea(picture, s);
-            pushed = Push(window, windowDC.get(), nullptr);
+            pushed = Push(window, windowDC.get(), s.bandWindow, picture, true);
         }
         m_pushWhole = !pushed;  // nothing went: all of it next time
         if (pushed) m_pushedAt = POINT{rc.left, rc.top};
@@ -244,17 +309,34 @@ void KeptPicture::Render(HWND window, const Scene& s) {
     m_glyphs.swap(kept);
 }
 
-bool KeptPicture::Push(HWND window, HDC windowDC, const RECT* dirty) {
+bool KeptPicture::Push(HWND window, HDC windowDC, HWND band, const RECT& area, bool whole) {
     // The window's own position, so a board dragged away stays where it was dropped.
     RECT rc{};
     ::GetWindowRect(window, &rc);
-    POINT destination{rc.left, rc.top};
-    SIZE size{m_scratch.width(), m_scratch.height()};
-    POINT source{0, 0};
-    if (!dirty) return m_update(window, windowDC, &destination, &size, m_scratch.dc(), &source, 0, &m_blend, ULW_ALPHA);
+    const RECT picture{0, 0, m_scratch.width(), m_scratch.height()};
+    bool pushed = true;
+    RECT inBand{};
+    if (::IntersectRect(&inBand, &area, &m_band)) {
+        // The band shows the picture as drawn; the board is transparent under it.
+        pushed = Update(band, windowDC, POINT{rc.left + m_band.left, rc.top + m_band.top}, m_band,
+                        whole ? nullptr : &inBand);
+        m_scratch.Clear(inBand);
+    }
+    if (whole || !::EqualRect(&inBand, &area)) {
+        pushed = Update(window, windowDC, POINT{rc.left, rc.top}, picture, whole ? nullptr : &area) && pushed;
+    }
+    return pushed;
+}
+
+bool KeptPicture::Update(HWND window, HDC windowDC, POINT at, const RECT& part, const RECT* dirty) {
+    SIZE size{part.right - part.left, part.bottom - part.top};
+    POINT source{part.left, part.top};
+    if (!dirty) return m_update(window, windowDC, &at, &size, m_scratch.dc(), &source, 0, &m_blend, ULW_ALPHA);
     if (!m_updatePart) return false;  // before Vista: all of it
-    UPDATELAYEREDWINDOWINFO info{sizeof info, windowDC, &destination, &size, m_scratch.dc(), &source, 0, &m_blend,
-                                 ULW_ALPHA, dirty};
+    RECT inWindow = *dirty;  // the window's coordinates
+    ::OffsetRect(&inWindow, -part.left, -part.top);
+    UPDATELAYEREDWINDOWINFO info{sizeof info, windowDC, &at, &size, m_scratch.dc(), &source, 0, &m_blend,
+                                 ULW_ALPHA, &inWindow};
     return m_updatePart(window, &info) != FALSE;
 }
 

@@ -10,6 +10,11 @@
 // touches that area (whole, clipped to it), and hands the window only that
 // area. The pixels are those of a whole picture drawn from nothing.
 //
+// The clock's row goes to a window of its own (ClockBand.h): what changes
+// there each second is pushed into that small window, the board's own
+// picture is transparent under it, and a change reaching across the band's
+// edge goes to both.
+//
 // The window keeps the picture it was given, so the board keeps no
 // board-sized picture of its own for it: each render draws into a scratch
 // surface whose pages go back to the system after a whole picture. The
@@ -53,11 +58,17 @@ public:
         const Gdiplus::FontFamily* textFamily = nullptr;
         const Gdiplus::FontFamily* digitFamily = nullptr;
         const Gdiplus::StringFormat* format = nullptr;
-        // The background and the dividers, whole; what of bg.jpg reached them.
-        std::function<picture::Seen(Gdiplus::Graphics&)> drawBackground;
+        // The clock band's window and its area of the picture (none: the
+        // board shows all of it).
+        HWND bandWindow = nullptr;
+        RECT band{0, 0, 0, 0};
+        // The background and the dividers, whole, on a transparent surface
+        // (graphics draws on it); what of bg.jpg reached them.
+        std::function<picture::Seen(Gdiplus::Graphics&, FrameBuffer&)> drawBackground;
         // The background colour and the dividers over an area, clipped to it
-        // (where no bg.jpg is drawn): the same pixels there as a whole picture has.
-        std::function<void(Gdiplus::Graphics&, const RECT&)> drawPlainBackground;
+        // (where no bg.jpg is drawn), the area transparent before: the same
+        // pixels there as a whole picture has.
+        std::function<void(Gdiplus::Graphics&, FrameBuffer&, const RECT&)> drawPlainBackground;
     };
 
     // UpdateLayeredWindow, and UpdateLayeredWindowIndirect where the system
@@ -90,18 +101,22 @@ private:
         SIZE size{}, board{};
         layout::BoardLayout layout{};
         Gdiplus::ARGB text = 0, background = 0, digits = 0;
+        RECT band{};         // the clock band's area, transparent on the board
         picture::Seen seen;  // what of bg.jpg reached the background
     };
     // One closed outline of a glyph: its points, and every pixel its fill can touch.
     struct Figure {
         std::uint64_t shape = 0;
         RECT bounds{};
+        INT first = 0, count = 0;  // its points in the string's (none: the whole string)
     };
     // One string's glyph outlines, kept while the string is on the board.
     struct Glyph {
         std::unique_ptr<Gdiplus::GraphicsPath> path;
         RECT bounds{};  // every pixel its fill can touch
-        std::vector<Figure> figures;  // worked out when the string first changes
+        std::vector<Figure> figures;  // worked out when the string first changes or is filled in part
+        std::vector<Gdiplus::PointF> points;
+        std::vector<BYTE> types;
         bool split = false;
     };
     bool SameSettings(const Scene& scene) const;
@@ -114,16 +129,24 @@ private:
     // The background under `area`, then every string touching it, clipped.
     void DrawArea(const RECT& area, const Scene& scene);
     void FillStrings(const RECT& area, const Scene& scene);
-    // Hands the scratch surface to the window: `dirty` of it, or all of it
-    // when null. True when it went.
-    bool Push(HWND window, HDC windowDC, const RECT* dirty);
+    // The string's outlines that reach `clip`, into the path of its ink.
+    void AddReaching(Gdiplus::GraphicsPath& ink, Glyph& glyph, const RECT& clip);
+    // Hands `area` of the scratch surface to the windows, or all of it
+    // (`whole`): the clock band's part to the band, then the board the rest,
+    // transparent under the band. True when everything went.
+    bool Push(HWND window, HDC windowDC, HWND band, const RECT& area, bool whole);
+    // `part` of the scratch surface to one layered window placed at `at`:
+    // `dirty` of it (scratch coordinates), or all of it when null.
+    bool Update(HWND window, HDC windowDC, POINT at, const RECT& part, const RECT* dirty);
 
     UpdateFn m_update = nullptr;
     UpdateIndirectFn m_updatePart = nullptr;
     BLENDFUNCTION m_blend{AC_SRC_OVER, 0, kBoardAlpha, AC_SRC_ALPHA};
     FrameBuffer m_base;     // bg.jpg with the dividers, only where bg.jpg was drawn
     FrameBuffer m_scratch;  // what a render draws and hands over
+    bool m_blank = false;   // the scratch surface is as made: transparent
     Key m_key;
+    RECT m_band{0, 0, 0, 0};  // the band's area of the picture, when it has a window
     std::vector<Outline> m_drawn;
     std::map<Outline, Glyph> m_glyphs;
     std::map<std::pair<int, CString>, Gdiplus::Size> m_measured;

@@ -1,6 +1,8 @@
 // The render cycle: the board's strings and settings handed to the kept
 // picture, the whole frame drawn from nothing for reference, and the paint
 // steps both draw with.
+#include <algorithm>
+
 #include "board/BoardWindow.h"
 #include "board/FrameBuffer.h"
 #include "board/FrameSize.h"
@@ -38,14 +40,16 @@ void BoardWindow::Render() {
     scene.textFamily = m_pTextFamily.get();
     scene.digitFamily = &m_digitFamily;
     scene.format = &m_format;
-    scene.drawBackground = [this](Gdiplus::Graphics& graphics) {
-        const picture::Seen seen = DrawBackground(graphics);
+    scene.bandWindow = m_band.m_hWnd;
+    scene.band = m_band.Area();
+    scene.drawBackground = [this](Gdiplus::Graphics& graphics, FrameBuffer& surface) {
+        const picture::Seen seen = DrawBackground(graphics, &surface);
         DrawDividers(graphics);
         return seen;
     };
-    scene.drawPlainBackground = [this](Gdiplus::Graphics& graphics, const RECT& area) {
-        FillBackground(graphics, area);
-        DrawDividers(graphics);
+    scene.drawPlainBackground = [this](Gdiplus::Graphics& graphics, FrameBuffer& surface, const RECT& area) {
+        FillBackground(graphics, area, &surface);
+        DrawDividers(graphics, &area);
     };
     m_picture.Render(m_hWnd, scene);
 }
@@ -73,7 +77,7 @@ SIZE BoardWindow::PictureSize() const {
 void BoardWindow::ComposeFrame(HDC dc) {
     Gdiplus::Graphics graphics(dc);
     SetUpGraphics(graphics);
-    DrawBackground(graphics);
+    DrawBackground(graphics, nullptr);  // GDI+ alone, as the board drew before
     DrawDividers(graphics);
     CollectOutlines();
     FillOutlines(graphics);
@@ -109,7 +113,7 @@ void FillInks(Gdiplus::Graphics& graphics, const Gdiplus::GraphicsPath& digits, 
     graphics.FillPath(&brush, &text);
 }
 
-picture::Seen BoardWindow::DrawBackground(Gdiplus::Graphics& graphics) {
+picture::Seen BoardWindow::DrawBackground(Gdiplus::Graphics& graphics, FrameBuffer* surface) {
     // The kept picture looks at the file every second, so placing, replacing
     // or removing it shows within a second.
     const CString file = g_appPath + "bg.jpg";
@@ -117,11 +121,11 @@ picture::Seen BoardWindow::DrawBackground(Gdiplus::Graphics& graphics) {
     if (g_core->isFileExist(file)) seen = g_core->drawPic(graphics, 0, 0, file);
     // No picture, or one that cannot be drawn (held by the program writing
     // it, cut short, empty): the background colour, never a see-through board.
-    if (!seen.drawn) FillBackground(graphics, RECT{0, 0, g_width, g_height});
+    if (!seen.drawn) FillBackground(graphics, RECT{0, 0, g_width, g_height}, surface);
     return seen;
 }
 
-void BoardWindow::FillBackground(Gdiplus::Graphics& graphics, const RECT& area) {
+void BoardWindow::FillBackground(Gdiplus::Graphics& graphics, const RECT& area, FrameBuffer* surface) {
     // Only around the part asked for, since GDI+ works over all of a filled
     // rectangle, clipped or not; a pixel beyond it on every side, so that
     // with anti-aliasing the part's own edge pixels are covered as wholly as
@@ -129,13 +133,17 @@ void BoardWindow::FillBackground(Gdiplus::Graphics& graphics, const RECT& area) 
     RECT fill{0, 0, g_width, g_height}, around = area;
     ::InflateRect(&around, 1, 1);
     if (!::IntersectRect(&fill, &fill, &around)) return;
+    if (surface) {
+        m_fill.Fill(graphics, *surface, fill, area, g_clrBg.GetValue());
+        return;
+    }
     Gdiplus::SolidBrush background(g_clrBg);
     graphics.FillRectangle(&background, static_cast<Gdiplus::REAL>(fill.left), static_cast<Gdiplus::REAL>(fill.top),
                            static_cast<Gdiplus::REAL>(fill.right - fill.left),
                            static_cast<Gdiplus::REAL>(fill.bottom - fill.top));
 }
 
-void BoardWindow::DrawDividers(Gdiplus::Graphics& graphics) {
+void BoardWindow::DrawDividers(Gdiplus::Graphics& graphics, const RECT* area) {
     Gdiplus::Pen wide(g_clrFont, 4.0f);
     wide.SetStartCap(Gdiplus::LineCapRound);
     wide.SetEndCap(Gdiplus::LineCapRound);
@@ -144,9 +152,23 @@ void BoardWindow::DrawDividers(Gdiplus::Graphics& graphics) {
     thin.SetEndCap(Gdiplus::LineCapRound);
     // Rules under the side panels' headings, the rule across the middle panel,
     // then the two vertical dividers.
-    graphics.DrawLine(&thin, m_margin, m_yHeaderRule, m_xLeftDivider - m_margin, m_yHeaderRule);
-    graphics.DrawLine(&thin, m_xRightDivider + m_margin, m_yHeaderRule, g_width - m_margin, m_yHeaderRule);
-    graphics.DrawLine(&thin, m_xLeftDivider + m_margin, m_yPanelRule, m_xRightDivider - m_margin, m_yPanelRule);
-    graphics.DrawLine(&wide, m_xLeftDivider, m_margin, m_xLeftDivider, g_height - m_margin);
-    graphics.DrawLine(&wide, m_xRightDivider, m_margin, m_xRightDivider, g_height - m_margin);
+    struct Line {
+        const Gdiplus::Pen* pen;
+        int x1, y1, x2, y2;
+    };
+    const Line lines[] = {
+        {&thin, m_margin, m_yHeaderRule, m_xLeftDivider - m_margin, m_yHeaderRule},
+        {&thin, m_xRightDivider + m_margin, m_yHeaderRule, g_width - m_margin, m_yHeaderRule},
+        {&thin, m_xLeftDivider + m_margin, m_yPanelRule, m_xRightDivider - m_margin, m_yPanelRule},
+        {&wide, m_xLeftDivider, m_margin, m_xLeftDivider, g_height - m_margin},
+        {&wide, m_xRightDivider, m_margin, m_xRightDivider, g_height - m_margin},
+    };
+    for (const Line& l : lines) {
+        // Half the pen's width around the line and its round caps, and the
+        // pixels anti-aliasing reaches: a line outside the area is not drawn.
+        RECT reach{std::min(l.x1, l.x2) - 4, std::min(l.y1, l.y2) - 4, std::max(l.x1, l.x2) + 5,
+                   std::max(l.y1, l.y2) + 5};
+        if (area && !::IntersectRect(&reach, &reach, area)) continue;
+        graphics.DrawLine(l.pen, l.x1, l.y1, l.x2, l.y2);
+    }
 }

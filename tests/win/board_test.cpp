@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 #include "board/BoardWindow.h"
 #include "board/FrameBuffer.h"
@@ -14,22 +15,34 @@ using namespace testsupport;
 
 namespace {
 
-// What the window was given: every update the board makes, applied to a
-// picture of our own and passed on to the system. A test can make the
-// window refuse the parts.
+// What the windows were given (the board's and its clock band's): every
+// update the board makes, applied to a picture of our own per window and
+// passed on to the system. A test can make the windows refuse the parts.
 struct Given {
-    static inline FrameBuffer shown;
+    struct Shown {
+        FrameBuffer pixels;
+        POINT at{};
+    };
+    static inline std::map<HWND, Shown> windows;
     static inline bool refuseParts = false;
     static inline int partsOutside = 0;  // dirty rectangles reaching past the picture
+    static Shown& Of(HWND w, const POINT* at, const SIZE* size) {
+        Shown& shown = windows[w];
+        if (shown.pixels.width() != size->cx || shown.pixels.height() != size->cy) {
+            shown.pixels = FrameBuffer(nullptr, size->cx, size->cy);
+        }
+        if (at) shown.at = *at;
+        return shown;
+    }
     static BOOL WINAPI Whole(HWND w, HDC dst, POINT* at, SIZE* size, HDC src, POINT* from, COLORREF key,
                              BLENDFUNCTION* blend, DWORD flags) {
-        if (shown.width() != size->cx || shown.height() != size->cy) shown = FrameBuffer(nullptr, size->cx, size->cy);
-        ::BitBlt(shown.dc(), 0, 0, size->cx, size->cy, src, from->x, from->y, SRCCOPY);
+        ::BitBlt(Of(w, at, size).pixels.dc(), 0, 0, size->cx, size->cy, src, from->x, from->y, SRCCOPY);
         return ::UpdateLayeredWindow(w, dst, at, size, src, from, key, blend, flags);
     }
     static BOOL WINAPI Part(HWND w, const UPDATELAYEREDWINDOWINFO* info) {
         if (refuseParts) return FALSE;
         const RECT& d = *info->prcDirty;
+        const FrameBuffer& shown = Of(w, info->pptDst, info->psize).pixels;
         partsOutside += d.left < 0 || d.top < 0 || d.right > shown.width() || d.bottom > shown.height();
         ::BitBlt(shown.dc(), d.left, d.top, d.right - d.left, d.bottom - d.top, info->hdcSrc, d.left + info->pptSrc->x,
                  d.top + info->pptSrc->y, SRCCOPY);
@@ -51,7 +64,7 @@ protected:
         ASSERT_TRUE(board.Create(IDD_BOARD, nullptr));
         board.SetClock(&CountingClock);
         board.UseLayeredUpdate(&Given::Whole, &Given::Part);
-        Given::refuseParts = false, Given::partsOutside = 0;
+        Given::refuseParts = false, Given::partsOutside = 0, Given::windows.clear();
         g_clockReadings = 0;
         g_now = CTime(2026, 12, 7, 9, 5, 0);
     }
@@ -143,25 +156,38 @@ TEST_F(BoardTest, TimersMessagesAndSizesItCannotDraw) {
 
 namespace {
 
-// What the window was given against a whole picture drawn from nothing, byte for byte.
+// What the board's window and its clock band's were given, composed where
+// they stand, against a whole picture drawn from nothing, byte for byte.
 ::testing::AssertionResult SameAsWholeFrame(BoardWindow& board) {
-    const FrameBuffer& kept = Given::shown;
-    FrameBuffer whole(nullptr, kept.width(), kept.height());
+    const Given::Shown& own = Given::windows[board.m_hWnd];
+    const FrameBuffer& kept = own.pixels;
+    FrameBuffer whole(nullptr, kept.width(), kept.height()), composed(nullptr, kept.width(), kept.height());
     board.ComposeFrame(whole.dc());
+    composed.CopyFrom(kept, RECT{0, 0, kept.width(), kept.height()});
+    int underBand = 0;  // pixels of the board's own picture showing under the band
+    if (const auto band = Given::windows.find(board.ClockBandWindow()); band != Given::windows.end()) {
+        const POINT off{band->second.at.x - own.at.x, band->second.at.y - own.at.y};
+        for (int y = 0; y < band->second.pixels.height(); ++y) {
+            for (int x = 0; x < band->second.pixels.width(); ++x) underBand += kept.Pixel(off.x + x, off.y + y) != 0;
+        }
+        ::BitBlt(composed.dc(), off.x, off.y, band->second.pixels.width(), band->second.pixels.height(),
+                 band->second.pixels.dc(), 0, 0, SRCCOPY);
+    }
     ::GdiFlush();
     int differ = 0, firstX = -1, firstY = -1;
     for (int y = 0; y < kept.height(); ++y) {
         for (int x = 0; x < kept.width(); ++x) {
-            if (kept.Pixel(x, y) == whole.Pixel(x, y)) continue;
+            if (composed.Pixel(x, y) == whole.Pixel(x, y)) continue;
             if (differ++ == 0) firstX = x, firstY = y;
         }
     }
     // Something at the corner: bg.jpg or the background colour, never a transparent board.
     const bool drawn = kept.Pixel(1, 1) >> 24 != 0;
-    if (kept.valid() && differ == 0 && drawn) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << (drawn ? "" : "transparent at the corner; ") << differ
-                                         << " pixels differ, the first at " << firstX << "," << firstY << ": kept "
-                                         << std::hex << kept.Pixel(firstX, firstY) << ", whole "
+    if (kept.valid() && differ == 0 && underBand == 0 && drawn) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << (drawn ? "" : "transparent at the corner; ") << underBand
+                                         << " pixels of the board under the band; " << differ
+                                         << " pixels differ, the first at " << firstX << "," << firstY << ": shown "
+                                         << std::hex << composed.Pixel(firstX, firstY) << ", whole "
                                          << whole.Pixel(firstX, firstY);
 }
 
@@ -237,25 +263,82 @@ TEST_F(BoardTest, KeptPictureIsTheWholePicture) {
     RemoveFile(picture);
 }
 
+namespace {
+
+// The screen over the board against its whole picture as Xvfb shows it
+// (blended over black): every pixel, the board and its clock band composed.
+::testing::AssertionResult ScreenIsTheBoard(BoardWindow& board) {
+    RECT rc{};
+    board.GetWindowRect(&rc);
+    const Pixels shot = CaptureScreen(rc);
+    FrameBuffer whole(nullptr, shot.width, shot.height);
+    board.ComposeFrame(whole.dc());
+    ::GdiFlush();
+    int differ = 0;
+    for (int y = 0; y < shot.height; ++y) {
+        for (int x = 0; x < shot.width; ++x) differ += shot.At(x, y) != Blended(whole.Pixel(x, y) & 0xFFFFFF);
+    }
+    if (differ == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << differ << " pixels on the screen are not the board's";
+}
+
+}  // namespace
+
 TEST_F(BoardTest, WhatTheSystemDropsComesBackWhole) {
     Place(100, 50, 800, 450);
-    const RECT rc{100, 50, 900, 500};
-    POINT at{100, 50}, from{0, 0};
-    SIZE size{800, 450};
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    EXPECT_TRUE(ScreenIsTheBoard(board)) << "placed";
+    const HWND band = board.ClockBandWindow();
+    const RECT area = board.ClockBandArea();
+    ASSERT_FALSE(::IsRectEmpty(&area));
+    auto dropAll = [&] {  // the system drops what both windows showed: black now
+        for (const HWND window : {board.m_hWnd, band}) {
+            RECT r{};
+            ::GetWindowRect(window, &r);
+            POINT at{r.left, r.top}, from{0, 0};
+            SIZE size{r.right - r.left, r.bottom - r.top};
+            BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+            const FrameBuffer nothing(nullptr, size.cx, size.cy);
+            Given::Whole(window, nullptr, &at, &size, nothing.dc(), &from, 0, &blend, ULW_ALPHA);
+        }
+    };
     const std::pair<const char*, std::function<void()>> events[] = {
         {"a lost layered style", [&] { ::SetWindowLongW(board.m_hWnd, GWL_EXSTYLE, board.GetExStyle() & ~WS_EX_LAYERED); }},
+        {"the band's lost layered style", [&] { ::SetWindowLongW(band, GWL_EXSTYLE, ::GetWindowLongW(band, GWL_EXSTYLE) & ~WS_EX_LAYERED); }},
         {"a display change", [&] { board.SendMessage(WM_DISPLAYCHANGE, 32, MAKELPARAM(1920, 1080)); }},
         {"a resume from sleep", [&] { board.SendMessage(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC); }},
         {"a minute", [] { g_now = CTime(g_now.GetTime() + 60); }},
     };
     for (const auto& [what, happen] : events) {
         Tick();
-        const FrameBuffer nothing(nullptr, 800, 450);  // the system drops what the window showed: black now
-        Given::Whole(board.m_hWnd, nullptr, &at, &size, nothing.dc(), &from, 0, &blend, ULW_ALPHA);
-        ASSERT_EQ(CaptureScreen(rc).At(5, 200), 0u) << what;
+        dropAll();
+        ASSERT_EQ(CaptureScreen(RECT{100, 50, 900, 500}).At(5, 200), 0u) << what;
         happen();
         Tick();
-        EXPECT_EQ(CaptureScreen(rc).At(5, 200), Blended(0x204080)) << what << ": the board whole, not the clock alone";
+        EXPECT_TRUE(ScreenIsTheBoard(board)) << what << ": both windows whole, not the clock alone";
     }
+    // A press on the clock's band drags the board, as a press on the board
+    // does; the band goes along.
+    ::SetCursorPos(100 + area.left + 20, 50 + area.top + 5);
+    std::vector<INPUT> input(12, INPUT{INPUT_MOUSE});
+    for (INPUT& step : input) step.mi = MOUSEINPUT{5, 3, 0, MOUSEEVENTF_MOVE, 0, 0};  // too slow to be sped up
+    input.front().mi.dwFlags = MOUSEEVENTF_LEFTDOWN, input.back().mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+    PumpMessages(200);
+    RECT rc{}, bandRc{};
+    board.GetWindowRect(&rc);
+    ::GetWindowRect(band, &bandRc);
+    EXPECT_EQ((std::vector<LONG>{rc.left, rc.top, bandRc.left, bandRc.top}),
+              (std::vector<LONG>{150, 80, 150 + area.left, 80 + area.top}));
+    EXPECT_EQ(::GetForegroundWindow(), board.m_hWnd) << "the board active, so Esc hides it";
+    Tick();
+    EXPECT_TRUE(ScreenIsTheBoard(board)) << "dragged";
+    // Hidden and shown again (the settings dialog minimised and restored): the band with it.
+    board.ShowWindow(SW_HIDE);
+    EXPECT_FALSE(::IsWindowVisible(band));
+    board.ShowWindow(SW_SHOWNOACTIVATE);
+    Tick();
+    EXPECT_TRUE(::IsWindowVisible(band));
+    EXPECT_TRUE(ScreenIsTheBoard(board)) << "shown again";
+    board.DestroyWindow();
+    EXPECT_FALSE(::IsWindow(band)) << "gone with the board";
 }
