@@ -279,7 +279,11 @@ BOOL CALLBACK FindBoard(HWND hwnd, LPARAM lp) {
     auto* f = reinterpret_cast<Found*>(lp);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == f->pid && ::IsWindowVisible(hwnd) && (::GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED)) {
+    // The board is the program's layered dialog; the clock's band above it is layered too.
+    wchar_t cls[16] = {};
+    ::GetClassNameW(hwnd, cls, 16);
+    if (pid == f->pid && ::IsWindowVisible(hwnd) && (::GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED) &&
+        std::wstring(cls) == L"#32770") {
         f->board = hwnd;
         return FALSE;
     }
