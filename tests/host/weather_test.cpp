@@ -84,8 +84,8 @@ TEST(WeatherScraper, MarkerCheckFollowsTheScraper) {
     auto missing = [](const CString& page) {
         std::vector<std::string> out;
         for (const weather::MarkerCheck& m : weather::CheckMarkers(page)) {
-            if (!m.startFound) out.push_back(std::string("start ") + m.what + " in " + m.where);
-            if (m.startFound && !m.endFound) out.push_back(std::string("end ") + m.what + " in " + m.where);
+            if (!m.startFound) out.push_back(std::string("start ") + m.what.en + " in " + m.where.en);
+            if (m.startFound && !m.endFound) out.push_back(std::string("end ") + m.what.en + " in " + m.where.en);
         }
         return out;
     };

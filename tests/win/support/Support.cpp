@@ -91,7 +91,19 @@ std::uint32_t Blended(std::uint32_t rgb) {
     return out;
 }
 
-ConsoleProgram::ConsoleProgram(const std::wstring& commandLine) {
+ConsoleProgram::ConsoleProgram(const std::wstring& commandLine, bool ownConsole) {
+    if (ownConsole) {
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESHOWWINDOW;  // si.wShowWindow: SW_HIDE
+        PROCESS_INFORMATION pi{};
+        std::wstring cmd = commandLine;
+        if (::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, ExeDir().c_str(), &si, &pi)) {
+            m_process.reset(pi.hProcess);
+            ::CloseHandle(pi.hThread);
+        }
+        return;
+    }
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE read = nullptr, write = nullptr;
     ::CreatePipe(&read, &write, &inherit, 0);
@@ -120,6 +132,40 @@ std::pair<std::string, DWORD> ConsoleProgram::Finish() {
         ::GetExitCodeProcess(m_process.get(), &status);
     }
     return {out, status};
+}
+
+// This process joins the program's console for the time of `use`.
+template <typename Use>
+bool OnConsoleOf(HANDLE process, Use use) {
+    ::FreeConsole();
+    if (!::AttachConsole(::GetProcessId(process))) return false;
+    const UniqueKernelHandle in(::CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    const UniqueKernelHandle out(::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    const bool used = use(in.get(), out.get());
+    ::FreeConsole();
+    return used;
+}
+
+std::string ConsoleProgram::Screen() const {
+    std::wstring text;
+    OnConsoleOf(m_process.get(), [&](HANDLE, HANDLE out) {
+        CONSOLE_SCREEN_BUFFER_INFO info{};
+        DWORD got = 0;
+        ::GetConsoleScreenBufferInfo(out, &info);
+        text.resize(static_cast<size_t>(info.dwSize.X) * info.dwSize.Y);
+        return ::ReadConsoleOutputCharacterW(out, &text[0], static_cast<DWORD>(text.size()), COORD{0, 0}, &got) != FALSE;
+    });
+    return Narrow(text).str();
+}
+
+bool ConsoleProgram::PressKey() const {
+    return OnConsoleOf(m_process.get(), [](HANDLE in, HANDLE) {
+        INPUT_RECORD key{};
+        key.EventType = KEY_EVENT;
+        key.Event.KeyEvent = {TRUE, 1, VK_SPACE, 0, {L' '}, 0};
+        DWORD written = 0;
+        return ::WriteConsoleInputW(in, &key, 1, &written) && written == 1;
+    });
 }
 
 std::string RunConsole(const std::wstring& commandLine) { return ConsoleProgram(commandLine).Finish().first; }

@@ -51,13 +51,18 @@ Pixels CaptureScreen(const RECT& rc);
 std::uint32_t Blended(std::uint32_t rgb);
 
 // A console program (a whole command line) started in the test program's
-// folder, running beside the test until Finish().
+// folder, running beside the test until Finish(); its output read through a
+// pipe, or with ownConsole, on a (hidden) console of its own, as a
+// double-click starts it.
 class ConsoleProgram {
 public:
-    explicit ConsoleProgram(const std::wstring& commandLine);
+    explicit ConsoleProgram(const std::wstring& commandLine, bool ownConsole = false);
     // What it printed and its exit status (99 when it did not end), waiting
     // at most 30 s for it to end.
     std::pair<std::string, DWORD> Finish();
+    // The text on its own console, and a key pressed there: while it runs.
+    std::string Screen() const;
+    bool PressKey() const;
 
 private:
     UniqueKernelHandle m_read, m_process;
