@@ -92,18 +92,6 @@ std::uint32_t Blended(std::uint32_t rgb) {
 }
 
 ConsoleProgram::ConsoleProgram(const std::wstring& commandLine, bool ownConsole) {
-    if (ownConsole) {
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESHOWWINDOW;  // si.wShowWindow: SW_HIDE
-        PROCESS_INFORMATION pi{};
-        std::wstring cmd = commandLine;
-        if (::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, ExeDir().c_str(), &si, &pi)) {
-            m_process.reset(pi.hProcess);
-            ::CloseHandle(pi.hThread);
-        }
-        return;
-    }
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE read = nullptr, write = nullptr;
     ::CreatePipe(&read, &write, &inherit, 0);
@@ -112,12 +100,12 @@ ConsoleProgram::ConsoleProgram(const std::wstring& commandLine, bool ownConsole)
     ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
+    si.dwFlags = ownConsole ? STARTF_USESHOWWINDOW : STARTF_USESTDHANDLES;  // a console window hidden
     si.hStdOutput = si.hStdError = write;
     PROCESS_INFORMATION pi{};
     std::wstring cmd = commandLine;
-    if (::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, ExeDir().c_str(), &si,
-                         &pi)) {
+    if (::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, !ownConsole, ownConsole ? CREATE_NEW_CONSOLE : CREATE_NO_WINDOW,
+                         nullptr, ExeDir().c_str(), &si, &pi)) {
         m_process.reset(pi.hProcess);
         ::CloseHandle(pi.hThread);
     }
@@ -134,38 +122,23 @@ std::pair<std::string, DWORD> ConsoleProgram::Finish() {
     return {out, status};
 }
 
-// This process joins the program's console for the time of `use`.
-template <typename Use>
-bool OnConsoleOf(HANDLE process, Use use) {
-    ::FreeConsole();
-    if (!::AttachConsole(::GetProcessId(process))) return false;
-    const UniqueKernelHandle in(::CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
-    const UniqueKernelHandle out(::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
-    const bool used = use(in.get(), out.get());
-    ::FreeConsole();
-    return used;
-}
-
-std::string ConsoleProgram::Screen() const {
+std::string ConsoleProgram::Screen(bool pressKey) const {
     std::wstring text;
-    OnConsoleOf(m_process.get(), [&](HANDLE, HANDLE out) {
+    ::FreeConsole();  // this process joins the program's console meanwhile
+    if (m_process.get() && ::AttachConsole(::GetProcessId(m_process.get()))) {
+        const DWORD rw = GENERIC_READ | GENERIC_WRITE, share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+        const UniqueKernelHandle in(::CreateFileW(L"CONIN$", rw, share, nullptr, OPEN_EXISTING, 0, nullptr)),
+            out(::CreateFileW(L"CONOUT$", rw, share, nullptr, OPEN_EXISTING, 0, nullptr));
         CONSOLE_SCREEN_BUFFER_INFO info{};
-        DWORD got = 0;
-        ::GetConsoleScreenBufferInfo(out, &info);
+        DWORD n = ::GetConsoleScreenBufferInfo(out.get(), &info);
         text.resize(static_cast<size_t>(info.dwSize.X) * info.dwSize.Y);
-        return ::ReadConsoleOutputCharacterW(out, &text[0], static_cast<DWORD>(text.size()), COORD{0, 0}, &got) != FALSE;
-    });
-    return Narrow(text).str();
-}
-
-bool ConsoleProgram::PressKey() const {
-    return OnConsoleOf(m_process.get(), [](HANDLE in, HANDLE) {
-        INPUT_RECORD key{};
-        key.EventType = KEY_EVENT;
+        ::ReadConsoleOutputCharacterW(out.get(), &text[0], static_cast<DWORD>(text.size()), COORD{0, 0}, &n);
+        INPUT_RECORD key{KEY_EVENT, {}};
         key.Event.KeyEvent = {TRUE, 1, VK_SPACE, 0, {L' '}, 0};
-        DWORD written = 0;
-        return ::WriteConsoleInputW(in, &key, 1, &written) && written == 1;
-    });
+        if (pressKey) ::WriteConsoleInputW(in.get(), &key, 1, &n);
+        ::FreeConsole();
+    }
+    return Narrow(text).str();
 }
 
 std::string RunConsole(const std::wstring& commandLine) { return ConsoleProgram(commandLine).Finish().first; }

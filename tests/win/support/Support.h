@@ -60,9 +60,8 @@ public:
     // What it printed and its exit status (99 when it did not end), waiting
     // at most 30 s for it to end.
     std::pair<std::string, DWORD> Finish();
-    // The text on its own console, and a key pressed there: while it runs.
-    std::string Screen() const;
-    bool PressKey() const;
+    // While it runs: the text on its own console, then a key pressed there.
+    std::string Screen(bool pressKey = false) const;
 
 private:
     UniqueKernelHandle m_read, m_process;
