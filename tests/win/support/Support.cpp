@@ -96,6 +96,7 @@ ConsoleProgram::ConsoleProgram(const std::wstring& commandLine, bool ownConsole)
     HANDLE read = nullptr, write = nullptr;
     ::CreatePipe(&read, &write, &inherit, 0);
     m_read.reset(read);
+    m_start = ::GetTickCount();
     const UniqueKernelHandle writeEnd(write);  // the program's own copy is the one that counts
     ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW si{};
@@ -115,10 +116,13 @@ std::pair<std::string, DWORD> ConsoleProgram::Finish() {
     std::string out;
     char buffer[4096];
     DWORD got = 0, status = 99;
-    while (m_process.get() && ::ReadFile(m_read.get(), buffer, sizeof buffer, &got, nullptr) && got) out.append(buffer, got);
-    if (m_process.get() && ::WaitForSingleObject(m_process.get(), 30000) == WAIT_OBJECT_0) {
-        ::GetExitCodeProcess(m_process.get(), &status);
+    bool ended = !m_process.get();
+    while (!ended && ::GetTickCount() - m_start < 30000) {
+        ended = ::WaitForSingleObject(m_process.get(), 10) == WAIT_OBJECT_0;
+        while (::PeekNamedPipe(m_read.get(), nullptr, 0, nullptr, &got, nullptr) && got && ::ReadFile(m_read.get(), buffer, sizeof buffer, &got, nullptr)) out.append(buffer, got);
     }
+    // One that has not ended is ended, so that no test leaves it behind.
+    if (m_process.get()) ended ? ::GetExitCodeProcess(m_process.get(), &status) : ::TerminateProcess(m_process.get(), status);
     return {out, status};
 }
 

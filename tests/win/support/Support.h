@@ -57,14 +57,15 @@ std::uint32_t Blended(std::uint32_t rgb);
 class ConsoleProgram {
 public:
     explicit ConsoleProgram(const std::wstring& commandLine, bool ownConsole = false);
-    // What it printed and its exit status (99 when it did not end), waiting
-    // at most 30 s for it to end.
+    // What it printed and its exit status (99 when it did not end within
+    // 30 s of its start: it is then ended).
     std::pair<std::string, DWORD> Finish();
     // While it runs: the text on its own console, then a key pressed there.
     std::string Screen(bool pressKey = false) const;
 
 private:
     UniqueKernelHandle m_read, m_process;
+    DWORD m_start;
 };
 // Runs a console program to its end and returns what it printed.
 std::string RunConsole(const std::wstring& commandLine);
