@@ -103,8 +103,6 @@ int CheckConfig(CCore& core) {
         bool readable = true;
         if (key == "cityid") {
             shown = weather::CityOrDefault(raw) + "  -> " + weather::PageAddress(raw);
-            CString note;
-            if (!CityCodeNote(weather::CityOrDefault(raw), &note)) shown += Say("  （", "  (") + note + Say("）", ")");
         } else if (key == "width" || key == "height" || key == "on") {
             readable = configtext::ParseInt(raw.str()).has_value();
             shown = Num(core.getConfigInt(d.key));
