@@ -17,22 +17,19 @@ BoardWindow::BoardWindow(CWnd* parent)
 
 BoardWindow::~BoardWindow() {
     if (m_hWnd && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
-    if (m_hUser32) ::FreeLibrary(m_hUser32);
 }
 
 int BoardWindow::OnCreate(LPCREATESTRUCT) {
     if (Default() == -1) return -1;
-    m_hUser32 = ::LoadLibraryW(L"User32.DLL");
+    m_hUser32.reset(::LoadLibraryW(L"User32.DLL"));
     if (!m_hUser32) {
         AfxMessageBox("User32.dll ERROR!", MB_OK);
         ::ExitProcess(0);
     }
-    m_pfnUpdateLayeredWindow = reinterpret_cast<UpdateLayeredWindowFn>(
-        reinterpret_cast<void*>(::GetProcAddress(m_hUser32, "UpdateLayeredWindow")));
-    // Vista on: a part of the picture can be handed over alone.
-    m_pfnUpdateLayeredWindowIndirect = reinterpret_cast<UpdateLayeredWindowIndirectFn>(
-        reinterpret_cast<void*>(::GetProcAddress(m_hUser32, "UpdateLayeredWindowIndirect")));
-    m_blend = BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    m_picture.UseUpdate(reinterpret_cast<KeptPicture::UpdateFn>(
+                            reinterpret_cast<void*>(::GetProcAddress(m_hUser32.get(), "UpdateLayeredWindow"))),
+                        reinterpret_cast<KeptPicture::UpdateIndirectFn>(
+                            reinterpret_cast<void*>(::GetProcAddress(m_hUser32.get(), "UpdateLayeredWindowIndirect"))));
     return 0;
 }
 
@@ -52,17 +49,18 @@ void BoardWindow::PlaceBoard(RECT rc) {
     SetWindowPos(nullptr, rc.left, rc.top, extent(rc.left, rc.right), extent(rc.top, rc.bottom), SWP_NOZORDER);
     LayOut();
     m_tickCount = 0;
-    m_measured.clear();
-    m_pushWhole = true;  // the window moved or changed size: it gets all of the picture
+    m_picture.ForgetMeasurements();
+    m_picture.PushWholeNext();  // the window moved or changed size: it gets all of the picture
     SetTimer(TIMER_TICK, TICK_PERIOD_MS);
     SetTimer(TIMER_WEATHER, WEATHER_PERIOD_MS);
-    RestartRetries();
+    m_retries.Restart();
+    KillTimer(TIMER_RETRY);
     StartWeatherThread();
     Render();
     // Layered before it is first shown, even when no picture could be made
     // for this size: a layered window without one shows nothing, where a
     // plain one would show a grey dialog-coloured rectangle.
-    KeepLayered();
+    KeepLayered(m_hWnd);
     ShowWindow(SW_SHOW);
     m_screens.Placed(m_hWnd);
 }
@@ -88,8 +86,7 @@ void BoardWindow::OnTimer(UINT_PTR id) {
         break;
     case TIMER_RETRY:
         KillTimer(TIMER_RETRY);
-        if (!m_retryPending) break;
-        m_retryPending = false;
+        if (!m_retries.Fire()) break;
         // A download of this board still running decides for itself.
         if (RunningWeatherDownloads(m_hWnd) == 0) StartWeatherThread();
         break;
@@ -100,21 +97,13 @@ void BoardWindow::OnTimer(UINT_PTR id) {
 
 void BoardWindow::OnWeatherResult(BOOL published) {
     if (published) {
-        RestartRetries();
+        m_retries.Restart();
+        KillTimer(TIMER_RETRY);
         return;
     }
-    const DWORD delay = WeatherRetryDelayMs(++m_failures);
-    if (delay == 0) return;  // retries used up: the hourly download comes next
-    m_retryDelayMs = delay;
-    m_retryPending = true;
-    SetTimer(TIMER_RETRY, delay);
-}
-
-void BoardWindow::RestartRetries() {
-    m_failures = 0;
-    m_retryPending = false;
-    m_retryDelayMs = 0;
-    KillTimer(TIMER_RETRY);
+    // One retry waits at a time; once they are used up, the hourly download comes next.
+    const unsigned long delay = m_retries.Failed();
+    if (delay != 0) SetTimer(TIMER_RETRY, delay);
 }
 
 void BoardWindow::Hide() {
@@ -124,7 +113,7 @@ void BoardWindow::Hide() {
 
 bool BoardWindow::CheckScreens() {
     if (m_screens.Check(m_hWnd) != ScreenWatch::Result::Returned) return false;
-    m_pushWhole = true;  // shown again: the window gets all of the picture
+    m_picture.PushWholeNext();  // shown again: the window gets all of the picture
     return true;
 }
 
@@ -146,12 +135,17 @@ LRESULT BoardWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
         OnTimer(static_cast<UINT_PTR>(wp));
         return Default();
+    // The system may drop a layered window's picture on a display change or a resume.
     case WM_DISPLAYCHANGE:
+        m_picture.PushWholeNext();
         if (CheckScreens()) Render();
         return Default();
     case WM_WEATHER_RESULT:
         OnWeatherResult(static_cast<BOOL>(wp));
         return 0;
+    case WM_POWERBROADCAST:
+        if (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND) m_picture.PushWholeNext();
+        return Default();
     case WM_LBUTTONDOWN: {
         OnLButtonDown(static_cast<UINT>(wp), POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))});
         return Default();

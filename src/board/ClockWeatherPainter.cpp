@@ -11,7 +11,7 @@
 // publishes a new record). A text wider than its cell is drawn smaller, so
 // that nothing of the weather reaches the other column or the rate tables.
 void BoardWindow::DrawClockWeather() {
-    const COleDateTime now = m_clock();
+    const COleDateTime& now = m_now;
     clockweather::Inputs in;
     in.margin = m_margin;
     in.xLeft = m_xLeftDivider;

@@ -79,10 +79,17 @@ void FrameBuffer::CopyFrom(const FrameBuffer& other, const RECT& area) {
     }
 }
 
-void FrameBuffer::Clear() {
-    if (!m_bits) return;
-    ::GdiFlush();
-    std::memset(m_bits, 0, static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height) * sizeof *m_bits);
+void FrameBuffer::Clear() { Clear(RECT{0, 0, m_width, m_height}); }
+
+void FrameBuffer::Clear(const RECT& area) {
+    const int left = std::max(0, static_cast<int>(area.left));
+    const int right = std::min(m_width, static_cast<int>(area.right));
+    if (!m_bits || left >= right) return;
+    ::GdiFlush();  // GDI may still be drawing into the surface
+    for (int y = std::max(0, static_cast<int>(area.top)); y < std::min(m_height, static_cast<int>(area.bottom)); ++y) {
+        const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(left);
+        std::memset(m_bits + at, 0, static_cast<std::size_t>(right - left) * sizeof *m_bits);
+    }
 }
 
 std::uint32_t FrameBuffer::Pixel(int x, int y) const {

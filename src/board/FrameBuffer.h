@@ -31,8 +31,9 @@ public:
     std::uint32_t Pixel(int x, int y) const;
     // The pixels of `area` (inside both surfaces, of the same size) from other.
     void CopyFrom(const FrameBuffer& other, const RECT& area);
-    // Every pixel fully transparent again.
+    // Every pixel of the surface, or of `area` of it, fully transparent again.
     void Clear();
+    void Clear(const RECT& area);
 
 private:
     void Release();

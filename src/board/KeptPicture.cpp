@@ -1,18 +1,12 @@
-// The render cycle with a kept picture. Each second only the clock row
-// changes; the tables, the weather block, the colours, the size and the
-// background picture change seldom. The board keeps two pictures of its own
-// size: the background with the dividers, and the whole board as last
-// pushed. A render works out which strings changed, copies the background
-// back under them, fills again every string that touches that area (clipped
-// to it), and hands the window only that area. The pixels are those of a
-// whole picture drawn from nothing (RenderWholeFrame).
+#include "board/KeptPicture.h"
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
 
-#include "board/BoardWindow.h"
 #include "core/Core.h"
 #include "core/Globals.h"
+#include "core/PictureFile.h"
 
 namespace {
 
@@ -29,43 +23,54 @@ void Include(RECT& area, const RECT& more) {
     ::UnionRect(&area, &area, &more);
 }
 
+bool SameLayout(const layout::BoardLayout& a, const layout::BoardLayout& b) {
+    return a.margin == b.margin && a.xLeftDivider == b.xLeftDivider && a.xRightDivider == b.xRightDivider &&
+           a.yHeaderRule == b.yHeaderRule && a.yPanelRule == b.yPanelRule;
+}
+
 }  // namespace
 
-bool BoardWindow::PictureKey::operator==(const PictureKey& o) const {
-    return width == o.width && height == o.height && std::equal(layout, layout + 5, o.layout) && text == o.text &&
-           background == o.background && digits == o.digits && picture == o.picture &&
-           pictureSize == o.pictureSize && ::CompareFileTime(&pictureWritten, &o.pictureWritten) == 0;
+bool KeepLayered(HWND window) {
+    const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
+    if (style & WS_EX_LAYERED) return false;
+    ::SetWindowLongPtrW(window, GWL_EXSTYLE, style | WS_EX_LAYERED);
+    return true;
 }
 
-BoardWindow::PictureKey BoardWindow::CurrentKey(int width, int height) const {
-    PictureKey key;
-    key.width = width;
-    key.height = height;
-    const int layout[5] = {m_margin, m_xLeftDivider, m_xRightDivider, m_yHeaderRule, m_yPanelRule};
-    std::copy(layout, layout + 5, key.layout);
-    key.text = g_clrFont.GetValue();
-    key.background = g_clrBg.GetValue();
-    key.digits = g_clrDigi.GetValue();
-    // Looked up every second: a picture placed, replaced or removed shows
-    // at the next tick.
-    WIN32_FILE_ATTRIBUTE_DATA info{};
-    const CString picture = g_appPath + "bg.jpg";
-    if (::GetFileAttributesExW(Widen(picture).c_str(), GetFileExInfoStandard, &info) &&
-        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        key.picture = true;
-        key.pictureSize = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-        key.pictureWritten = info.ftLastWriteTime;
+bool KeptPicture::SameSettings(const Scene& s) const {
+    return m_key.valid && m_key.size.cx == s.size.cx && m_key.size.cy == s.size.cy &&
+           m_key.board.cx == s.board.cx && m_key.board.cy == s.board.cy && SameLayout(m_key.layout, s.layout) &&
+           m_key.text == s.text && m_key.background == s.background && m_key.digits == s.digits;
+}
+
+bool KeptPicture::BackgroundChanged(const Scene& s, bool minuteDue) const {
+    switch (picture::Decide(m_key.seen, picture::StampOf(s.backgroundFile), minuteDue)) {
+    case picture::Next::Keep:
+        return false;
+    case picture::Next::Redraw:
+        return true;
+    case picture::Next::TryRead:
+        return picture::HashOf(s.backgroundFile).has_value();
+    case picture::Next::CompareContent: {
+        // A file held by the program writing it keeps the picture drawn
+        // until the next look.
+        const auto hash = picture::HashOf(s.backgroundFile);
+        return hash && *hash != m_key.seen.hash;
     }
-    return key;
+    }
+    return true;
 }
 
-const BoardWindow::Glyph& BoardWindow::GlyphOf(const Outline& o) {
+KeptPicture::Glyph& KeptPicture::GlyphOf(const Outline& o, const Scene& s) {
     auto it = m_glyphs.find(o);
     if (it != m_glyphs.end()) return it->second;
     Glyph glyph;
     glyph.path = std::make_unique<Gdiplus::GraphicsPath>(Gdiplus::FillModeAlternate);
-    glyph.path->AddString(o.text.c_str(), static_cast<INT>(o.text.size()), FamilyOf(o), Gdiplus::FontStyleRegular,
-                          static_cast<Gdiplus::REAL>(o.emSize), Gdiplus::Rect(o.x, o.y, 0, 0), &m_format);
+    // A family that failed to load leaves its status in the path and the
+    // string out of the picture; there is nothing to report to a guest.
+    glyph.path->AddString(o.text.c_str(), static_cast<INT>(o.text.size()), o.digitFace ? s.digitFamily : s.textFamily,
+                          Gdiplus::FontStyleRegular, static_cast<Gdiplus::REAL>(o.emSize),
+                          Gdiplus::Rect(o.x, o.y, 0, 0), s.format);
     Gdiplus::RectF box;
     if (glyph.path->GetPointCount() > 0 && glyph.path->GetBounds(&box) == Gdiplus::Ok) {
         // Anti-aliasing reaches into the pixels around the outline itself.
@@ -76,104 +81,200 @@ const BoardWindow::Glyph& BoardWindow::GlyphOf(const Outline& o) {
     return m_glyphs.emplace(o, std::move(glyph)).first->second;
 }
 
-RECT BoardWindow::ChangedArea(const std::vector<Outline>& before, const std::vector<Outline>& after) {
+const std::vector<KeptPicture::Figure>& KeptPicture::FiguresOf(Glyph& glyph) {
+    if (glyph.split) return glyph.figures;
+    glyph.split = true;
+    Gdiplus::PathData data;
+    if (glyph.path->GetPathData(&data) != Gdiplus::Ok) {
+        glyph.figures.push_back(Figure{0, glyph.bounds});  // the whole string, then
+        return glyph.figures;
+    }
+    for (INT first = 0; first < data.Count;) {
+        INT end = first + 1;
+        while (end < data.Count && (data.Types[end] & Gdiplus::PathPointTypePathTypeMask) != Gdiplus::PathPointTypeStart) ++end;
+        Figure figure;
+        figure.shape = picture::ContentHash(data.Points + first, sizeof(Gdiplus::PointF) * (end - first));
+        figure.shape = picture::ContentHash(data.Types + first, static_cast<std::size_t>(end - first), figure.shape);
+        float left = data.Points[first].X, right = left, top = data.Points[first].Y, bottom = top;
+        for (INT k = first; k < end; ++k) {
+            left = std::min(left, data.Points[k].X), right = std::max(right, data.Points[k].X);
+            top = std::min(top, data.Points[k].Y), bottom = std::max(bottom, data.Points[k].Y);
+        }
+        // A curve lies within its control points; anti-aliasing reaches the pixels around.
+        figure.bounds = RECT{static_cast<LONG>(std::floor(left)) - 2, static_cast<LONG>(std::floor(top)) - 2,
+                             static_cast<LONG>(std::ceil(right)) + 2, static_cast<LONG>(std::ceil(bottom)) + 2};
+        glyph.figures.push_back(figure);
+        first = end;
+    }
+    return glyph.figures;
+}
+
+RECT KeptPicture::ChangedArea(const std::vector<Outline>& before, const Scene& s) {
     auto sorted = [](const std::vector<Outline>& list) {
         std::vector<const Outline*> out;
         for (const Outline& o : list) out.push_back(&o);
         std::sort(out.begin(), out.end(), [](const Outline* a, const Outline* b) { return *a < *b; });
         return out;
     };
-    const std::vector<const Outline*> a = sorted(before), b = sorted(after);
-    std::vector<const Outline*> changed;
+    const std::vector<const Outline*> a = sorted(before), b = sorted(*s.outlines);
+    std::vector<const Outline*> gone, come;
     const auto less = [](const Outline* x, const Outline* y) { return *x < *y; };
-    std::set_symmetric_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(changed), less);
+    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(gone), less);
+    std::set_difference(b.begin(), b.end(), a.begin(), a.end(), std::back_inserter(come), less);
+    // Each ink is filled as one path (alternate fill): outside the outlines
+    // that are on one side only, every pixel's coverage stays as it was. A
+    // string that changed in one glyph keeps the others where they were.
+    std::map<std::pair<Ink, std::uint64_t>, std::pair<int, RECT>> balance;
+    for (const auto& [list, step] : {std::make_pair(&gone, -1), std::make_pair(&come, 1)}) {
+        for (const Outline* o : *list) {
+            for (const Figure& f : FiguresOf(GlyphOf(*o, s))) {
+                auto& entry = balance[{o->ink, f.shape}];
+                entry.first += step;
+                entry.second = f.bounds;
+            }
+        }
+    }
     RECT area{0, 0, 0, 0};
-    for (const Outline* o : changed) Include(area, GlyphOf(*o).bounds);
+    for (const auto& entry : balance) {
+        if (entry.second.first != 0) Include(area, entry.second.second);
+    }
     return area;
 }
 
-void BoardWindow::Render() {
-    if (!m_hWnd) return;
-    if (!m_pfnUpdateLayeredWindow) {
-        // Nothing could reach the screen; say so once rather than every second.
-        if (!m_updateMissingReported) {
-            m_updateMissingReported = true;
-            AfxMessageBox("UpdateLayeredWindow ERROR!", MB_OK);
-        }
-        return;
-    }
-    const SIZE picture = PictureSize();
-    if (picture.cx == 0) return;
-    WindowDC windowDC(m_hWnd);
-    if (!windowDC.get()) return;
-    const int w = picture.cx, h = picture.cy;
-    if (!m_frame.valid() || m_frame.width() != w || m_frame.height() != h) {
-        m_frame = FrameBuffer(windowDC.get(), w, h);
-        m_base = FrameBuffer(windowDC.get(), w, h);
-        m_key = PictureKey{};
-        if (!m_frame.valid() || !m_base.valid()) {
-            // Out of memory or handles: the last picture stays on the screen.
-            m_frame = FrameBuffer();
-            m_base = FrameBuffer();
-            return;
-        }
-    }
-
-    const PictureKey key = CurrentKey(w, h);
-    const bool whole = !(key == m_key);
-    if (whole) {
-        m_base.Clear();  // a smaller picture leaves the rest transparent
-        Gdiplus::Graphics graphics(m_base.dc());
-        SetUpGraphics(graphics);
-        DrawBackground(graphics);
-        DrawDividers(graphics);
-        m_key = key;
-    }
-    CollectOutlines();
-    const RECT area = whole ? RECT{0, 0, w, h} : ChangedArea(m_drawn, m_outlines);
-    if (!::IsRectEmpty(&area)) {
-        m_frame.CopyFrom(m_base, area);
-        Gdiplus::Graphics graphics(m_frame.dc());
+void KeptPicture::DrawArea(const RECT& area, const Scene& s) {
+    if (m_base.valid()) {
+        m_scratch.CopyFrom(m_base, area);
+    } else {
+        m_scratch.Clear(area);  // as a whole picture starts: nothing under the colour
+        Gdiplus::Graphics graphics(m_scratch.dc());
         SetUpGraphics(graphics);
         graphics.SetClip(Gdiplus::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top));
-        m_textPath.Reset();
-        m_digitPath.Reset();
-        for (const Outline& o : m_outlines) {
-            const Glyph& glyph = GlyphOf(o);
-            if (Touches(glyph.bounds, area)) (o.ink == Ink::Digit ? m_digitPath : m_textPath).AddPath(glyph.path.get(), FALSE);
-        }
-        FillInks(graphics, m_digitPath, m_textPath, g_clrDigi, g_clrFont);
+        s.drawPlainBackground(graphics, area);
     }
-    m_drawn = m_outlines;
+    FillStrings(area, s);
+}
+
+void KeptPicture::FillStrings(const RECT& area, const Scene& s) {
+    Gdiplus::Graphics graphics(m_scratch.dc());
+    SetUpGraphics(graphics);
+    graphics.SetClip(Gdiplus::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top));
+    m_textPath.Reset();
+    m_digitPath.Reset();
+    for (const Outline& o : *s.outlines) {
+        const Glyph& glyph = GlyphOf(o, s);
+        if (Touches(glyph.bounds, area)) (o.ink == Ink::Digit ? m_digitPath : m_textPath).AddPath(glyph.path.get(), FALSE);
+    }
+    FillInks(graphics, m_digitPath, m_textPath, Gdiplus::Color(s.digits), Gdiplus::Color(s.text));
+}
+
+void KeptPicture::Render(HWND window, const Scene& s) {
+    WindowDC windowDC(window);
+    if (!windowDC.get()) return;
+    const int w = s.size.cx, h = s.size.cy;
+    const RECT picture{0, 0, w, h};
+    if (m_key.valid && (m_key.size.cx != w || m_key.size.cy != h)) {
+        m_key = Key{};
+        m_base = FrameBuffer();
+        m_scratch = FrameBuffer();
+    }
+    if (!m_scratch.valid()) {
+        // Its pages are the system's until drawn on. Out of memory or
+        // handles: the last picture stays on the screen.
+        m_scratch = FrameBuffer(windowDC.get(), w, h);
+        if (!m_scratch.valid()) return;
+    }
+
+    const bool minuteDue = m_minute.Due(s.now);
+    const bool redraw = !SameSettings(s) || BackgroundChanged(s, minuteDue);
+    // A hidden window may lose what it showed: all of it once it is back.
+    const bool visible = ::IsWindowVisible(window);
+    if (!visible) m_hiddenSincePush = true;
+    const bool lostLayered = KeepLayered(window);
+    RECT rc{};
+    ::GetWindowRect(window, &rc);
+    const bool moved = rc.left != m_pushedAt.x || rc.top != m_pushedAt.y;  // a part goes only where the rest is
+    bool all = redraw || m_pushWhole || lostLayered || minuteDue || moved || (visible && m_hiddenSincePush);
+
+    if (redraw) {
+        m_scratch.Clear();  // a smaller picture leaves the rest transparent
+        Gdiplus::Graphics graphics(m_scratch.dc());
+        SetUpGraphics(graphics);
+        // What reached the picture, not what the file system says: a picture
+        // that could not be read is tried again at the next render.
+        m_key = Key{true, s.size, s.board, s.layout, s.text, s.background, s.digits, s.drawBackground(graphics)};
+        // The background is kept only where it saves work: bg.jpg drawn.
+        if (m_key.seen.drawn) {
+            if (!m_base.valid()) m_base = FrameBuffer(windowDC.get(), w, h);
+            m_base.CopyFrom(m_scratch, picture);
+            m_key.valid = m_base.valid();  // no room to keep it: drawn whole again at the next render
+        } else {
+            m_base = FrameBuffer();
+        }
+    }
+    RECT area = all ? picture : ChangedArea(m_drawn, s);
+    if (!::IntersectRect(&area, &area, &picture)) area = RECT{0, 0, 0, 0};  // strings below the bottom edge
+    m_drawn = *s.outlines;
+    if (!::IsRectEmpty(&area)) {
+        if (redraw) {
+            FillStrings(area, s);  // on the background just drawn
+        } else {
+            DrawArea(area, s);
+        }
+        bool pushed = Push(window, windowDC.get(), all ? nullptr : &area);
+        if (!pushed && !all) {
+            // A refused part: the window may show anything there now. All of it, at once.
+            all = true;
+            DrawArea(picture, s);
+            pushed = Push(window, windowDC.get(), nullptr);
+        }
+        m_pushWhole = !pushed;  // nothing went: all of it next time
+        if (pushed) m_pushedAt = POINT{rc.left, rc.top};
+        if (pushed && all) {
+            m_minute.Done(s.now);
+            if (visible) m_hiddenSincePush = false;
+        }
+        // The window keeps what it was given: the pages of a whole picture go back.
+        if (all) m_scratch = FrameBuffer();
+    }
     // Glyphs are kept for the strings on the board, and no longer.
     std::map<Outline, Glyph> kept;
     for (const Outline& o : m_drawn) {
         if (m_glyphs.count(o)) kept.insert(m_glyphs.extract(o));
     }
     m_glyphs.swap(kept);
-
-    m_blend.SourceConstantAlpha = kBoardAlpha;
-    KeepLayered();
-    Push(windowDC.get(), whole || ::IsRectEmpty(&area) ? nullptr : &area);
 }
 
-void BoardWindow::Push(HDC windowDC, const RECT* dirty) {
+bool KeptPicture::Push(HWND window, HDC windowDC, const RECT* dirty) {
     // The window's own position, so a board dragged away stays where it was dropped.
-    RECT window{};
-    GetWindowRect(&window);
-    POINT destination{window.left, window.top};
-    SIZE size{m_frame.width(), m_frame.height()};
+    RECT rc{};
+    ::GetWindowRect(window, &rc);
+    POINT destination{rc.left, rc.top};
+    SIZE size{m_scratch.width(), m_scratch.height()};
     POINT source{0, 0};
-    // A part is enough only where the window shows the rest already, in place.
-    const bool moved = destination.x != m_pushedAt.x || destination.y != m_pushedAt.y;
-    if (!dirty || m_pushWhole || moved || !m_pfnUpdateLayeredWindowIndirect) {
-        m_pfnUpdateLayeredWindow(m_hWnd, windowDC, &destination, &size, m_frame.dc(), &source, 0, &m_blend, ULW_ALPHA);
-    } else {
-        UPDATELAYEREDWINDOWINFO info{sizeof info, windowDC, &destination, &size, m_frame.dc(), &source, 0, &m_blend,
-                                     ULW_ALPHA, dirty};
-        m_pfnUpdateLayeredWindowIndirect(m_hWnd, &info);
-    }
-    m_pushedAt = destination;
-    // A hidden window may lose what it showed; it gets all of it once back.
-    m_pushWhole = !IsWindowVisible();
+    if (!dirty) return m_update(window, windowDC, &destination, &size, m_scratch.dc(), &source, 0, &m_blend, ULW_ALPHA);
+    if (!m_updatePart) return false;  // before Vista: all of it
+    UPDATELAYEREDWINDOWINFO info{sizeof info, windowDC, &destination, &size, m_scratch.dc(), &source, 0, &m_blend,
+                                 ULW_ALPHA, dirty};
+    return m_updatePart(window, &info) != FALSE;
+}
+
+void KeptPicture::PushOther(HWND window, HDC windowDC, const FrameBuffer& frame) {
+    RECT rc{};
+    ::GetWindowRect(window, &rc);
+    POINT destination{rc.left, rc.top};
+    SIZE size{frame.width(), frame.height()};
+    POINT source{0, 0};
+    m_update(window, windowDC, &destination, &size, frame.dc(), &source, 0, &m_blend, ULW_ALPHA);
+    m_pushWhole = true;  // the window no longer shows the board's own picture
+}
+
+Gdiplus::Size KeptPicture::Measure(int emSize, const CString& text) {
+    // Every render places every string again; measuring is the costly part,
+    // and the strings seldom change. The clock makes new ones each minute:
+    // start over rather than grow without end.
+    if (m_measured.size() > 4096) m_measured.clear();
+    const auto key = std::make_pair(emSize, text);
+    auto it = m_measured.find(key);
+    if (it == m_measured.end()) it = m_measured.emplace(key, g_core->getTextBounds(g_fontName, emSize, text)).first;
+    return it->second;
 }

@@ -26,19 +26,6 @@ CString SlotText(const char* table, int record, int field) {
 
 }  // namespace
 
-// Every record the count admits: the first field as a label, the other two
-// as centred digit text, all in the digit colour.
-void BoardWindow::DrawRateRows(const char* table, int count, const layout::Column (&columns)[3],
-                               const layout::RateTableLayout& t, int small) {
-    const int rows = RowsOf(table, count);
-    for (int i = 0; i < rows; ++i) {
-        const int y = t.RowY(i);
-        AddLabelText(Ink::Digit, SlotText(table, i, 0), columns[0].x, columns[0].width, y, small);
-        AddDigitText(SlotText(table, i, 1), columns[1].x, columns[1].width, y, FALSE);
-        AddDigitText(SlotText(table, i, 2), columns[2].x, columns[2].width, y, FALSE);
-    }
-}
-
 void BoardWindow::DrawRateTables() {
     const int small = g_textSizeSmall;
     const int textHeight = Measure(small, "你好").Height;
@@ -53,6 +40,16 @@ void BoardWindow::DrawRateTables() {
     AddLabelText(Ink::Text, "外币/100", t.fxForeign.x, t.fxForeign.width, t.headingY, small);
     AddLabelText(Ink::Text, "人民币/元", t.fxYuan.x, t.fxYuan.width, t.headingY, small);
 
-    DrawRateRows(g_roomRates, g_roomRateCount, t.room, t, small);
-    DrawRateRows(g_exchangeRates, g_exchangeRateCount, t.fx, t, small);
+    // Every record the count admits: the first field as a label, the other
+    // two as centred digit text, all in the digit colour.
+    const auto rows = [&](const char* table, int count, const layout::Column(&columns)[3]) {
+        for (int i = 0; i < RowsOf(table, count); ++i) {
+            const int y = t.RowY(i);
+            AddLabelText(Ink::Digit, SlotText(table, i, 0), columns[0].x, columns[0].width, y, small);
+            AddDigitText(SlotText(table, i, 1), columns[1].x, columns[1].width, y, FALSE);
+            AddDigitText(SlotText(table, i, 2), columns[2].x, columns[2].width, y, FALSE);
+        }
+    };
+    rows(g_roomRates, g_roomRateCount, t.room);
+    rows(g_exchangeRates, g_exchangeRateCount, t.fx);
 }

@@ -1,6 +1,6 @@
-// The board drawn whole: background, dividers and every string composed
-// off-screen with GDI+, and the pieces the kept picture (KeptPicture.cpp)
-// draws with.
+// The render cycle: the board's strings and settings handed to the kept
+// picture, the whole frame drawn from nothing for reference, and the paint
+// steps both draw with.
 #include "board/BoardWindow.h"
 #include "board/FrameBuffer.h"
 #include "board/FrameSize.h"
@@ -12,27 +12,55 @@ void SetUpGraphics(Gdiplus::Graphics& graphics) {
     graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
 }
 
-void BoardWindow::RenderWholeFrame() {
-    if (!m_hWnd || !m_pfnUpdateLayeredWindow) return;
-    const SIZE picture = PictureSize();
-    if (picture.cx == 0) return;
-    const long long width = picture.cx, height = picture.cy;
+void BoardWindow::Render() {
+    if (!m_hWnd) return;
+    if (!m_picture.CanPush()) {
+        // Nothing could reach the screen; say so once rather than every second.
+        if (!m_updateMissingReported) {
+            m_updateMissingReported = true;
+            AfxMessageBox("UpdateLayeredWindow ERROR!", MB_OK);
+        }
+        return;
+    }
+    const SIZE size = PictureSize();
+    if (size.cx == 0) return;
+    CollectOutlines();
+    KeptPicture::Scene scene;
+    scene.size = size;
+    scene.board = SIZE{g_width, g_height};
+    scene.layout = Layout();
+    scene.text = g_clrFont.GetValue();
+    scene.background = g_clrBg.GetValue();
+    scene.digits = g_clrDigi.GetValue();
+    scene.backgroundFile = g_appPath + "bg.jpg";
+    scene.now = m_now.GetTime();
+    scene.outlines = &m_outlines;
+    scene.textFamily = m_pTextFamily.get();
+    scene.digitFamily = &m_digitFamily;
+    scene.format = &m_format;
+    scene.drawBackground = [this](Gdiplus::Graphics& graphics) {
+        const picture::Seen seen = DrawBackground(graphics);
+        DrawDividers(graphics);
+        return seen;
+    };
+    scene.drawPlainBackground = [this](Gdiplus::Graphics& graphics, const RECT& area) {
+        FillBackground(graphics, area);
+        DrawDividers(graphics);
+    };
+    m_picture.Render(m_hWnd, scene);
+}
 
+void BoardWindow::RenderWholeFrame() {
+    if (!m_hWnd || !m_picture.CanPush()) return;
+    const SIZE size = PictureSize();
+    if (size.cx == 0) return;
     WindowDC windowDC(m_hWnd);
     if (!windowDC.get()) return;
-    FrameBuffer frame(windowDC.get(), static_cast<int>(width), static_cast<int>(height));
+    FrameBuffer frame(windowDC.get(), size.cx, size.cy);
     if (!frame.valid()) return;
-    m_blend.SourceConstantAlpha = kBoardAlpha;
-    RECT window{};
-    GetWindowRect(&window);
     ComposeFrame(frame.dc());
-    KeepLayered();
-    POINT destination{window.left, window.top};
-    SIZE size{static_cast<LONG>(width), static_cast<LONG>(height)};
-    POINT source{0, 0};
-    m_pfnUpdateLayeredWindow(m_hWnd, windowDC.get(), &destination, &size, frame.dc(), &source, 0, &m_blend,
-                             ULW_ALPHA);
-    m_pushWhole = true;  // the window no longer shows the kept picture
+    KeepLayered(m_hWnd);
+    m_picture.PushOther(m_hWnd, windowDC.get(), frame);
 }
 
 SIZE BoardWindow::PictureSize() const {
@@ -52,6 +80,7 @@ void BoardWindow::ComposeFrame(HDC dc) {
 }
 
 void BoardWindow::CollectOutlines() {
+    m_now = m_clock();  // one reading: nothing on the board disagrees with the rest
     m_outlines.clear();
     DrawRateTables();
     DrawClockWeather();
@@ -80,17 +109,30 @@ void FillInks(Gdiplus::Graphics& graphics, const Gdiplus::GraphicsPath& digits, 
     graphics.FillPath(&brush, &text);
 }
 
-void BoardWindow::DrawBackground(Gdiplus::Graphics& graphics) {
-    // Looked up on every render, so placing or removing the picture shows
-    // within a second.
-    const CString picture = g_appPath + "bg.jpg";
-    if (g_core->isFileExist(picture)) {
-        g_core->drawPic(graphics, 0, 0, picture);
-        return;
-    }
+picture::Seen BoardWindow::DrawBackground(Gdiplus::Graphics& graphics) {
+    // The kept picture looks at the file every second, so placing, replacing
+    // or removing it shows within a second.
+    const CString file = g_appPath + "bg.jpg";
+    picture::Seen seen;
+    if (g_core->isFileExist(file)) seen = g_core->drawPic(graphics, 0, 0, file);
+    // No picture, or one that cannot be drawn (held by the program writing
+    // it, cut short, empty): the background colour, never a see-through board.
+    if (!seen.drawn) FillBackground(graphics, RECT{0, 0, g_width, g_height});
+    return seen;
+}
+
+void BoardWindow::FillBackground(Gdiplus::Graphics& graphics, const RECT& area) {
+    // Only around the part asked for, since GDI+ works over all of a filled
+    // rectangle, clipped or not; a pixel beyond it on every side, so that
+    // with anti-aliasing the part's own edge pixels are covered as wholly as
+    // when the board is filled whole (the caller clips to the part).
+    RECT fill{0, 0, g_width, g_height}, around = area;
+    ::InflateRect(&around, 1, 1);
+    if (!::IntersectRect(&fill, &fill, &around)) return;
     Gdiplus::SolidBrush background(g_clrBg);
-    graphics.FillRectangle(&background, 0.0f, 0.0f, static_cast<Gdiplus::REAL>(g_width),
-                           static_cast<Gdiplus::REAL>(g_height));
+    graphics.FillRectangle(&background, static_cast<Gdiplus::REAL>(fill.left), static_cast<Gdiplus::REAL>(fill.top),
+                           static_cast<Gdiplus::REAL>(fill.right - fill.left),
+                           static_cast<Gdiplus::REAL>(fill.bottom - fill.top));
 }
 
 void BoardWindow::DrawDividers(Gdiplus::Graphics& graphics) {
@@ -107,9 +149,4 @@ void BoardWindow::DrawDividers(Gdiplus::Graphics& graphics) {
     graphics.DrawLine(&thin, m_xLeftDivider + m_margin, m_yPanelRule, m_xRightDivider - m_margin, m_yPanelRule);
     graphics.DrawLine(&wide, m_xLeftDivider, m_margin, m_xLeftDivider, g_height - m_margin);
     graphics.DrawLine(&wide, m_xRightDivider, m_margin, m_xRightDivider, g_height - m_margin);
-}
-
-void BoardWindow::KeepLayered() {
-    const DWORD style = GetExStyle();
-    if (!(style & WS_EX_LAYERED)) ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, static_cast<LONG_PTR>(style | WS_EX_LAYERED));
 }

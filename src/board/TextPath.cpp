@@ -30,17 +30,6 @@ void BoardWindow::AddLabelText(Ink ink, const CString& text, int x, int width, i
     AddOutline(ink, Widen(parts.suffix), false, small, at.suffixX, at.suffixY);
 }
 
-Gdiplus::Size BoardWindow::Measure(int emSize, const CString& text) {
-    // Every render places every string again; measuring is the costly part,
-    // and the strings seldom change. The clock makes new ones each minute:
-    // start over rather than grow without end.
-    if (m_measured.size() > 4096) m_measured.clear();
-    const auto key = std::make_pair(emSize, text);
-    auto it = m_measured.find(key);
-    if (it == m_measured.end()) it = m_measured.emplace(key, g_core->getTextBounds(g_fontName, emSize, text)).first;
-    return it->second;
-}
-
 void BoardWindow::AddOutline(Ink ink, const std::wstring& text, bool digitFace, int emSize, int x, int y) {
     if (text.empty()) return;
     m_outlines.push_back(Outline{ink, digitFace, text, emSize, x, y});

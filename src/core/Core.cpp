@@ -7,6 +7,7 @@
 
 #include "core/ConfigText.h"
 #include "core/PathText.h"
+#include "core/PictureFile.h"
 #include "core/StrUtil.h"
 
 namespace {
@@ -202,12 +203,10 @@ BOOL CCore::initFontFamily(const CString& file, Gdiplus::FontFamily* family) {
 
 // ---- pictures and files -----------------------------------------------------------
 
-void CCore::drawPic(Gdiplus::Graphics& graphics, int x, int y, const CString& file) {
-    // Decoded, drawn and let go at once, so the operator can replace the
-    // file at any time; the board keeps the picture it drew, not the file.
-    std::unique_ptr<Gdiplus::Bitmap> picture(Gdiplus::Bitmap::FromFile(Widen(file).c_str()));
-    if (!picture || picture->GetLastStatus() != Gdiplus::Ok) return;
-    graphics.DrawImage(picture.get(), x, y, static_cast<INT>(picture->GetWidth()), static_cast<INT>(picture->GetHeight()));
+picture::Seen CCore::drawPic(Gdiplus::Graphics& graphics, int x, int y, const CString& file) {
+    // Read, decoded, drawn and let go at once, so the operator can replace
+    // the file at any time; the board keeps the picture it drew, not the file.
+    return picture::Draw(graphics, x, y, file);
 }
 
 BOOL CCore::isFileExist(const CString& path) const {

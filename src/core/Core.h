@@ -7,6 +7,7 @@
 #include <memory>
 #include <utility>
 
+#include "core/PictureCheck.h"
 #include "framework/Afx.h"
 #include "framework/GdiPlus.h"
 
@@ -51,8 +52,10 @@ public:
     std::unique_ptr<Gdiplus::FontFamily> createFontFamily(const CString& name) const;
     // Loads a font file from the program's folder into *family.
     BOOL initFontFamily(const CString& file, Gdiplus::FontFamily* family);
-    // Draws a picture at its natural pixel size, top-left corner at (x, y).
-    void drawPic(Gdiplus::Graphics& graphics, int x, int y, const CString& file);
+    // Draws a picture file at its natural pixel size, top-left corner at
+    // (x, y), without keeping it open; what of it reached the picture
+    // (picture::Draw).
+    picture::Seen drawPic(Gdiplus::Graphics& graphics, int x, int y, const CString& file);
 
     BOOL isFileExist(const CString& path) const;
     // Opens the file or address in its associated program.

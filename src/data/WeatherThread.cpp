@@ -325,9 +325,3 @@ int RunningWeatherDownloads(HWND board) {
         return (!board || w.board == board) && !Ended(w.thread.get());
     }));
 }
-
-DWORD WeatherRetryDelayMs(int failures) {
-    static const DWORD kMinutes[] = {1, 2, 5, 10, 30};
-    if (failures < 1 || failures > static_cast<int>(std::size(kMinutes))) return 0;
-    return kMinutes[failures - 1] * 60 * 1000;
-}

@@ -10,6 +10,7 @@
 #include "framework/Afx.h"
 #include "framework/Internet.h"
 #include "framework/WinThread.h"
+#include "data/RetrySchedule.h"  // WeatherRetryDelayMs
 
 class WeatherThread;
 
@@ -104,8 +105,3 @@ void StopAllWeatherDownloads(DWORD timeoutMs);
 
 // Workers started and not yet ended, for the board or for all boards.
 int RunningWeatherDownloads(HWND board = nullptr);
-
-// After a failed download the board tries again after 1, 2, 5, 10 and 30
-// minutes, then waits for its hourly download. The delay before retry
-// number `failures` (1 for the first), or 0 when the retries are used up.
-DWORD WeatherRetryDelayMs(int failures);

@@ -11,6 +11,7 @@
 #include "board/RateLayout.h"
 #include "board/Screens.h"
 #include "board/TextPlacement.h"
+#include "core/PictureCheck.h"
 
 TEST(Layout, BoardTextSizesAndPlacement) {
     struct Row { int w, h, margin, left, right, header, panel, large, small, medium; };
@@ -140,6 +141,32 @@ TEST(Layout, LabelSplittingAndDigitFont) {
     for (const wchar_t* text : {L"\u9762\u8BAE", L"888\u5143", L"\u2103", L"\uFFE5", L"1\t2", L"\x7F"}) {
         EXPECT_FALSE(covers(text)) << static_cast<unsigned>(text[0]);
     }
+}
+
+TEST(BoardPicture, WhenTheBackgroundIsDrawnAgain) {
+    using picture::Next;
+    using Kind = picture::Seen::Kind;
+    const picture::Stamp none{}, drawn{true, 1000, 7}, rewritten{true, 1000, 9}, grown{true, 1200, 7};
+    struct Row { const char* what; Kind kind; picture::Stamp now; bool minute; Next next; };
+    for (const Row& r : {Row{"no file, still none", Kind::None, none, true, Next::Keep},
+                         Row{"a file appears", Kind::None, drawn, false, Next::Redraw},
+                         Row{"the file drawn, as it was", Kind::Read, drawn, false, Next::Keep},
+                         Row{"a minute on: its bytes", Kind::Read, drawn, true, Next::CompareContent},
+                         Row{"written again", Kind::Read, rewritten, false, Next::Redraw},
+                         Row{"grown", Kind::Read, grown, false, Next::Redraw},
+                         Row{"removed", Kind::Read, none, false, Next::Redraw},
+                         Row{"held by its writer: tried every second", Kind::Unreadable, drawn, false, Next::TryRead},
+                         Row{"held, then removed", Kind::Unreadable, none, false, Next::Redraw}}) {
+        const picture::Seen seen{r.kind, r.kind == Kind::None ? none : drawn};
+        EXPECT_EQ(picture::Decide(seen, r.now, r.minute), r.next) << r.what;
+    }
+    // FNV-1a's published values; a file read in pieces hashes as a whole.
+    EXPECT_EQ(picture::ContentHash("a", 1), 0xaf63dc4c8601ec8cull);
+    EXPECT_EQ(picture::ContentHash("bc", 2, picture::ContentHash("a", 1)), picture::ContentHash("abc", 3));
+    picture::MinuteCheck minute;
+    minute.Done(1000);
+    EXPECT_EQ((std::vector<bool>{minute.Due(1059), minute.Due(1060), minute.Due(999)}),
+              (std::vector<bool>{false, true, true})) << "a minute on; a clock set back";
 }
 
 namespace {

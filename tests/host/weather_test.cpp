@@ -9,6 +9,7 @@
 #include <string>
 
 #include "board/ClockWeatherPlan.h"
+#include "data/RetrySchedule.h"
 #include "data/WeatherScraper.h"
 
 namespace {
@@ -127,4 +128,18 @@ TEST(ClockWeatherPanel, CellsOfTheMiddlePanel) {
                      "t 9日白天 1036+307 696 33", "d 阴 729+307 750 42", "d 雷阵雨 1036+307 750 42", "d 26^℃ 729+307 814 42",
                      "d 33^℃ 1036+307 814 42", "d <3级/无持续风向 729+307 878 42", "d 4-5级/南风 1036+307 878 42",
                      "d 19:01^日落 729+307 942 42", "d 05:02^日出 1036+307 942 42"}));
+}
+
+TEST(WeatherRetries, OneRetryWaitsAtATimeOnTheSchedule) {
+    RetrySchedule retries;
+    std::vector<unsigned long> minutes;
+    for (int i = 0; i < 7; ++i) minutes.push_back(retries.Failed() / 60000);
+    EXPECT_EQ(minutes, (std::vector<unsigned long>{1, 2, 5, 10, 30, 0, 0})) << "then the hourly download";
+    EXPECT_FALSE(retries.Fire());
+    retries.Restart();  // a published record, or a placement
+    EXPECT_EQ(retries.Failed() + retries.Failed(), 180000u) << "one retry waits: the second in the first's place";
+    EXPECT_TRUE(retries.Fire());
+    EXPECT_FALSE(retries.Fire());
+    for (int i = 0; i < 100000; ++i) retries.Failed();  // years of failed hourly downloads
+    EXPECT_EQ(std::make_pair(retries.Failed(), retries.PendingMs()), std::make_pair(0ul, 0ul));
 }

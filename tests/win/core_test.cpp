@@ -83,18 +83,6 @@ TEST(Core, TextFontsAndFiles) {
     EXPECT_STREQ(name, L"HelveticaDigit");
     EXPECT_EQ(core.getWeekStr(CTime(2026, 12, 7, 12, 0, 0)), "星期一");
 
-    // A picture drawn is not kept open: the operator can replace it at once.
-    const std::wstring picture = ExeDir() + L"core-test.png";
-    {
-        Gdiplus::Bitmap bitmap(4, 4, PixelFormat32bppARGB);
-        CLSID png{};
-        CLSIDFromString(L"{557CF406-1A04-11D3-9A73-0000F81EF32E}", &png);
-        ASSERT_EQ(bitmap.Save(picture.c_str(), &png, nullptr), Gdiplus::Ok);
-    }
-    Gdiplus::Bitmap target(8, 8, PixelFormat32bppARGB);
-    Gdiplus::Graphics graphics(&target);
-    core.drawPic(graphics, 0, 0, Narrow(picture));
-    EXPECT_TRUE(::DeleteFileW(picture.c_str()));
 }
 
 TEST(RateFiles, EncodingsSeedingAndReloads) {

@@ -160,8 +160,7 @@ TEST_F(WeatherTest, TheBoardTriesAgainAfterAFailure) {
     EXPECT_EQ(g_weatherRecord.Get(), kSameDay);
     EXPECT_TRUE(hourlyArmed()) << "after a retry that succeeded";
 
-    // Tries at 1, 2, 5, 10 and 30 minutes, then the hourly rhythm; and a
-    // retry never overlaps a download of the board that is still running.
+    // A retry never overlaps a download of the board that is still running.
     HttpReply hang = Kind(HttpReply::Kind::Hang);
     hang.hangMs = 8000;
     Serve(hang);

@@ -213,7 +213,7 @@ void SharedSettings::Resize(int width, int height) {
     g_textSizeMedium = t.medium;
 }
 
-void SharedSettings::FillTables(int rows) {
+std::pair<std::string, std::string> SampleRateFiles(int rows) {
     static const char* const kRooms[] = {"标准间", "大床房", "商务大床房", "豪华双床房", "家庭房/亲子"};
     static const char* const kCurrencies[] = {"美元", "欧元", "日元", "港币", "英镑"};
     std::string rooms, money;
@@ -224,6 +224,11 @@ void SharedSettings::FillTables(int rows) {
         std::snprintf(line, sizeof line, "%s|100|%d.%02d\n", kCurrencies[i % 5], 100 + 37 * i, (i * 17) % 100);
         money += line;
     }
+    return {rooms, money};
+}
+
+void SharedSettings::FillTables(int rows) {
+    const auto [rooms, money] = SampleRateFiles(rows);
     g_roomRateCount = rates::ParseRateText(rooms.data(), rooms.size(), g_roomRates);
     g_exchangeRateCount = rates::ParseRateText(money.data(), money.size(), g_exchangeRates);
     g_weatherRecord.Set("上海 08:00 发布,多云转晴,28,<3级/无持续风向,06:21,阴,21,3-4级/东北风,18:45");

@@ -83,6 +83,9 @@ bool SwitchTv(bool on);
 // variable once, at the first session: call before any download.
 void UseProxy(const std::string& proxyUrl);
 
+// Both rate files with `rows` rows, as an operator would write them.
+std::pair<std::string, std::string> SampleRateFiles(int rows);
+
 // The core instance, the rate buffers and the settings a board reads, for
 // one test; put back to the program's start state afterwards.
 class SharedSettings {
