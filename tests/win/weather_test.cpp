@@ -273,9 +273,8 @@ TEST_F(WeatherTest, NoServerHoldsFloodsOrOverflowsTheBoard) {
     }
     EXPECT_EQ(RequestsFor("900000302"), 1 + WeatherThread::MAX_REDIRECTS);
 
-    // boardcheck's verdicts, in Chinese and with --en, and its exit status (0: all well, 1: a check failed,
-    // 2: a command line it does not understand), all at once while the board's download trickles on. With no
-    // command it runs every check on the files beside it; on a console of its own it waits for a key.
+    // boardcheck in Chinese and with --en, its exit status (0 all well, 1 a check failed, 2 a bad command line), all
+    // at once while the board's download trickles on; with no command, every check; on its own console, a key.
     UseCity("101020100");
     WriteFileBytes(ExeDir() + L"_房价.txt", ";类别|标准价|今日价\r\n标准间|388|268\r\n");
     WriteFileBytes(ExeDir() + L"_外币兑换.txt", u8"\uFEFF美元|100|718.25\r\n");  // Notepad's UTF-8

@@ -52,8 +52,7 @@ std::uint32_t Blended(std::uint32_t rgb);
 
 // A console program (a whole command line) started in the test program's
 // folder, running beside the test until Finish(); its output read through a
-// pipe, or with ownConsole, on a (hidden) console of its own, as a
-// double-click starts it.
+// pipe, or with ownConsole, on a hidden console of its own, as a double-click.
 class ConsoleProgram {
 public:
     explicit ConsoleProgram(const std::wstring& commandLine, bool ownConsole = false);
