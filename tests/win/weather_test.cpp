@@ -4,6 +4,7 @@
 // do to the board, and what boardcheck tells whoever looks after the PC.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -73,6 +74,7 @@ class Listener {
 public:
     Listener() : m_hwnd(::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {}
     ~Listener() { ::DestroyWindow(m_hwnd); }
+    HWND Window() const { return m_hwnd; }
     // One download from start to end: whether it published, and the record.
     std::pair<bool, CString> Download() {
         g_weatherRecord.Set("Loading");
@@ -222,6 +224,7 @@ TEST_F(WeatherTest, NoServerHoldsFloodsOrOverflowsTheBoard) {
             {"900000004", {{}, 200, "Content-Encoding: gzip\r\n", {std::string("\x1F\x8B\x08\0\0\0\0\0\0\x03", 10)}}},  // compressed
             {"900000005", {{}, 200, "", {page + std::string(httpbody::kMaxBytes + 1 - page.size(), ' ')}}},  // over 8 MiB
             {"900000006", Kind(HttpReply::Kind::Hang)},  // silent
+            {"900000007", {HttpReply::Kind::TrickleHeaders, 200, "", {}, 0, WeatherThread::OVERDUE_MS + 2500}},
             {"900000500", Page("sameday.html", 500)},
             {"900000008", {{}, 200, "", {"<html>维护中</html>"}}},  // no forecast
             {"900000009", {{}, 200, "", {edit(page, "id=\"ab_yjfk\">", "class=\"fb\">")}}},  // no end marker
@@ -231,9 +234,14 @@ TEST_F(WeatherTest, NoServerHoldsFloodsOrOverflowsTheBoard) {
     WriteFileBytes(ExeDir() + L"binary.html", g_byCity["900000003"].pieces[0]);
     WriteFileBytes(ExeDir() + L"huge.html", g_byCity["900000005"].pieces[0]);
 
+    // Headers a byte now and then hold WinINet's own read: the download's handles are closed from outside.
+    const int threadsBefore = CountThreads();
+    Listener headers;
+    UseCity("900000007");
+    ASSERT_TRUE(StartWeatherDownload(headers.Window()));
+    ASSERT_TRUE(PumpUntil([] { return RequestsFor("900000007") == 1; }, 5000));
     // The board's download trickles; Refreshes and the hourly timer start no other.
     UseCity("900000001");
-    const int threadsBefore = CountThreads();
     BoardWindow board;
     ASSERT_TRUE(board.Create(IDD_BOARD, nullptr));
     const DWORD start = ::GetTickCount();
@@ -246,7 +254,7 @@ TEST_F(WeatherTest, NoServerHoldsFloodsOrOverflowsTheBoard) {
         PumpMessages(200);
     }
     EXPECT_EQ(RequestsFor("900000001"), 1);
-    EXPECT_EQ(Server().OpenConnections(), 1);
+    EXPECT_EQ(Server().OpenConnections(), 2);  // the board's and the headers'
     EXPECT_EQ(CountThreads(), threadsOfOne);
 
     // A page with long values: the record keeps them short, and the board
@@ -323,6 +331,9 @@ TEST_F(WeatherTest, NoServerHoldsFloodsOrOverflowsTheBoard) {
     EXPECT_NEAR(static_cast<double>(::GetTickCount() - start), WeatherThread::DEADLINE_MS, 1500.0);
     PumpMessages(100);
     EXPECT_EQ(board.PendingRetryMs(), 60000u) << "tried again after a minute, as after any failure";
+    const int overdueLeft = static_cast<int>(start + WeatherThread::OVERDUE_MS + 1000 - ::GetTickCount());
+    EXPECT_TRUE(PumpUntil([] { return OpenInternetHandles() == 0; }, std::max(overdueLeft, 0)))
+        << "the handles of a download past its deadline are closed, even while WinINet still reads its headers";
     EXPECT_TRUE(PumpUntil([] { return Server().OpenConnections() == 0; }, 5000));
     EXPECT_TRUE(PumpUntil([&] { return CountThreads() == threadsBefore; }, 5000)) << CountThreads();
     EXPECT_EQ(OpenInternetHandles(), 0);
