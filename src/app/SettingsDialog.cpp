@@ -86,8 +86,8 @@ BOOL SettingsDialog::OnInitDialog() {
 void SettingsDialog::LoadSettings() {
     g_core->autoFileConfig();
     g_appPath = g_core->getAppPath();
-    g_roomRatePath = g_appPath + "_房价.txt";
-    g_exchangeRatePath = g_appPath + "_外币兑换.txt";
+    g_roomRatePath = g_appPath + kRoomRateFile;
+    g_exchangeRatePath = g_appPath + kExchangeRateFile;
     g_fontName = "黑体";
     g_screenCx = ::GetSystemMetrics(SM_CXSCREEN);
     g_screenCy = ::GetSystemMetrics(SM_CYSCREEN);

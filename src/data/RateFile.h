@@ -5,6 +5,10 @@
 #include "data/RateText.h"
 #include "framework/CString.h"
 
+// The two files beside the program: the room rates and the exchange rates.
+constexpr char kRoomRateFile[] = "_房价.txt";
+constexpr char kExchangeRateFile[] = "_外币兑换.txt";
+
 // What one read of a rate file gave.
 struct RateFileRead {
     int count = 0;  // records now in the buffer, at most MAX_RATE_ROWS

@@ -11,28 +11,38 @@ namespace {
 // marker after it. Markers of the page's markup and Chinese labels, byte for
 // byte; every cut the scraper makes is one of these.
 struct Cut {
-    const char* what;
+    Bilingual what;
     const char* start;
     const char* end;
 };
 
-constexpr Cut kBody{"forecast body", "con today", "id=\"ab_yjfk\">"};
-constexpr Cut kPlace{"place", "od1\":\"", "\""};
-constexpr Cut kUpdate{"publication time", "\"update_time\" value=\"", "\""};
-constexpr Cut kDay{"daytime section", "白天</h1>", "夜间</h1>"};
-constexpr Cut kDayToEnd{"daytime section (next day)", "白天</h1>", "curve_livezs"};
-constexpr Cut kNight{"night section", "夜间</h1>", "curve_livezs"};
-constexpr Cut kWeather{"description", "wea\" title=\"", "\""};
-constexpr Cut kTempBlock{"temperature block", "tem\">", "<em>"};
-constexpr Cut kTemp{"temperature", "span>", "<"};
-constexpr Cut kWindBlock{"wind block", "win\">", "</p>"};
-constexpr Cut kWindDirection{"wind direction", "title=\"", "\""};
-constexpr Cut kWindForce{"wind force", "<span ", "span>"};
-constexpr Cut kSunrise{"sunrise", ">日出 ", "</span>"};
-constexpr Cut kSunset{"sunset", ">日落 ", "</span>"};
-constexpr Cut kLeftLabelRegion{"left label region", "fc_24h_internal_update_time", "<big class"};
-constexpr Cut kRightLabelRegion{"right label region", "<span>日落", "<big class"};
-constexpr Cut kLabel{"column label", "<h1>", "</h1>"};
+constexpr Cut kBody{{"预报正文", "forecast body"}, "con today", "id=\"ab_yjfk\">"};
+constexpr Cut kPlace{{"地点", "place"}, "od1\":\"", "\""};
+constexpr Cut kUpdate{{"发布时间", "publication time"}, "\"update_time\" value=\"", "\""};
+constexpr Cut kDay{{"白天部分", "daytime section"}, "白天</h1>", "夜间</h1>"};
+constexpr Cut kDayToEnd{{"白天部分（次日）", "daytime section (next day)"}, "白天</h1>", "curve_livezs"};
+constexpr Cut kNight{{"夜间部分", "night section"}, "夜间</h1>", "curve_livezs"};
+constexpr Cut kWeather{{"天气", "description"}, "wea\" title=\"", "\""};
+constexpr Cut kTempBlock{{"气温块", "temperature block"}, "tem\">", "<em>"};
+constexpr Cut kTemp{{"气温", "temperature"}, "span>", "<"};
+constexpr Cut kWindBlock{{"风块", "wind block"}, "win\">", "</p>"};
+constexpr Cut kWindDirection{{"风向", "wind direction"}, "title=\"", "\""};
+constexpr Cut kWindForce{{"风力", "wind force"}, "<span ", "span>"};
+constexpr Cut kSunrise{{"日出", "sunrise"}, ">日出 ", "</span>"};
+constexpr Cut kSunset{{"日落", "sunset"}, ">日落 ", "</span>"};
+constexpr Cut kLeftLabelRegion{{"左栏标题区", "left label region"}, "fc_24h_internal_update_time", "<big class"};
+constexpr Cut kRightLabelRegion{{"右栏标题区", "right label region"}, "<span>日落", "<big class"};
+constexpr Cut kLabel{{"栏标题", "column label"}, "<h1>", "</h1>"};
+
+// Where a cut is made: the page, a region of it, or a block of a section.
+constexpr Bilingual kInPage{"页面", "page"};
+constexpr Bilingual kInBody{"正文", "body"};
+constexpr Bilingual kInDay{"白天", "daytime"};
+constexpr Bilingual kInNight{"夜间", "night"};
+constexpr Bilingual kInDayTemperature{"白天气温", "daytime temperature"};
+constexpr Bilingual kInNightTemperature{"夜间气温", "night temperature"};
+constexpr Bilingual kInDayWind{"白天风", "daytime wind"};
+constexpr Bilingual kInNightWind{"夜间风", "night wind"};
 
 const char kEllipsis[] = "…";
 
@@ -66,7 +76,7 @@ public:
         : m_trace(trace), m_shortened(shortened) {}
 
     std::optional<CString> Record(const CString& page) {
-        CString body = Take(page, kBody, "page");
+        CString body = Take(page, kBody, kInPage);
         if (body.IsEmpty()) {
             // Pages of today no longer end the forecast with the feedback
             // link: the body then runs to the end of the page.
@@ -75,20 +85,20 @@ public:
         }
         if (body.IsEmpty()) return std::nullopt;
 
-        CString record = TakeValue(body, kPlace, "body") + " " + TakeValue(body, kUpdate, "body") + " 发布,";
-        CString day = Take(body, kDay, "body");
-        const CString night = Take(body, kNight, "body");
+        CString record = TakeValue(body, kPlace, kInBody) + " " + TakeValue(body, kUpdate, kInBody) + " 发布,";
+        CString day = Take(body, kDay, kInBody);
+        const CString night = Take(body, kNight, kInBody);
         const bool nextDay = day.IsEmpty();
-        if (nextDay) day = Take(body, kDayToEnd, "body");
+        if (nextDay) day = Take(body, kDayToEnd, kInBody);
 
-        record += SectionFields(day, "daytime");
-        record += TakeValue(day, kSunrise, "daytime") + ",";
-        record += SectionFields(night, "night");
-        record += TakeValue(night, kSunset, "night");
+        record += SectionFields(day, true);
+        record += TakeValue(day, kSunrise, kInDay) + ",";
+        record += SectionFields(night, false);
+        record += TakeValue(night, kSunset, kInNight);
         if (nextDay) {
             record += CString(",") + kNextDayMark;
-            record += "," + TakeValue(Take(body, kLeftLabelRegion, "body"), kLabel, "left label region");
-            record += "," + TakeValue(Take(body, kRightLabelRegion, "body"), kLabel, "right label region");
+            record += "," + TakeValue(Take(body, kLeftLabelRegion, kInBody), kLabel, kLeftLabelRegion.what);
+            record += "," + TakeValue(Take(body, kRightLabelRegion, kInBody), kLabel, kRightLabelRegion.what);
         }
         return record;
     }
@@ -96,7 +106,7 @@ public:
 private:
     static int Length(const char* text) { return CString(text).GetLength(); }
 
-    CString Take(const CString& text, const Cut& cut, const char* where) {
+    CString Take(const CString& text, const Cut& cut, const Bilingual& where) {
         if (m_trace) {
             const int start = text.Find(cut.start);
             const bool end = start >= 0 && text.Find(cut.end, start + Length(cut.start)) >= 0;
@@ -108,20 +118,20 @@ private:
     // A value goes into a comma-separated record: a comma of its own would
     // move every later field, so it is written as the full-width comma. A
     // value longer than the record takes is shortened, never dropped.
-    CString Value(CString text, const char* what, const char* where) {
+    CString Value(CString text, const Bilingual& what, const Bilingual& where) {
         text.Replace(",", "，");
         if (text.GetLength() <= kMaxValueBytes) return text;
         if (m_shortened) m_shortened->push_back(ShortenedValue{what, where, text.GetLength()});
         return Shorten(text.str());
     }
-    CString TakeValue(const CString& text, const Cut& cut, const char* where) {
+    CString TakeValue(const CString& text, const Cut& cut, const Bilingual& where) {
         return Value(Take(text, cut, where), cut.what, where);
     }
 
     // The force is the text of the <span> in the wind block, "&lt;3级" or,
     // as pages also write it, a bare "<3级": everything after the element's
     // first ">" up to its closing "</", with the markup entities decoded.
-    CString WindForce(const CString& block, const char* where) {
+    CString WindForce(const CString& block, const Bilingual& where) {
         const CString element = Take(block, kWindForce, where);
         const int open = element.Find('>');
         if (open < 0) return CString();
@@ -131,13 +141,13 @@ private:
     }
 
     // Description, temperature and wind of a section, each followed by ",".
-    CString SectionFields(const CString& section, const char* where) {
-        const bool day = CString(where) == "daytime";
+    CString SectionFields(const CString& section, bool day) {
+        const Bilingual& where = day ? kInDay : kInNight;
         const CString wind = Take(section, kWindBlock, where);
         const CString temperature = Take(section, kTempBlock, where);
         CString out = TakeValue(section, kWeather, where) + ",";
-        out += TakeValue(temperature, kTemp, day ? "daytime temperature" : "night temperature") + ",";
-        const char* windWhere = day ? "daytime wind" : "night wind";
+        out += TakeValue(temperature, kTemp, day ? kInDayTemperature : kInNightTemperature) + ",";
+        const Bilingual& windWhere = day ? kInDayWind : kInNightWind;
         out += Value(WindForce(wind, windWhere), kWindForce.what, windWhere) + "/" +
                TakeValue(wind, kWindDirection, windWhere) + ",";
         return out;
@@ -149,6 +159,14 @@ private:
 
 }  // namespace
 
+bool IsCityCode(const CString& id) {
+    if (id.GetLength() != kCityCodeDigits) return false;
+    for (int i = 0; i < id.GetLength(); ++i) {
+        if (id[i] < '0' || id[i] > '9') return false;
+    }
+    return true;
+}
+
 CString CityOrDefault(const CString& configured) { return configured.IsEmpty() ? CString(kDefaultCity) : configured; }
 
 CString PageAddress(const CString& cityId) {
@@ -157,12 +175,14 @@ CString PageAddress(const CString& cityId) {
 
 std::optional<CString> ScrapeRecord(const CString& page) { return Scraper(nullptr, nullptr).Record(page); }
 
-const char* FieldName(int index) {
-    static const char* const kNames[kRecordFields] = {
-        "published",     "day weather",       "day temperature", "day wind",      "sunrise",    "night weather",
-        "night temperature", "night wind",    "sunset",          "next-day mark", "left label", "right label",
+Bilingual FieldName(int index) {
+    static const Bilingual kNames[kRecordFields] = {
+        {"发布", "published"},      {"白天天气", "day weather"},     {"白天气温", "day temperature"},
+        {"白天风", "day wind"},     {"日出", "sunrise"},             {"夜间天气", "night weather"},
+        {"夜间气温", "night temperature"}, {"夜间风", "night wind"}, {"日落", "sunset"},
+        {"次日标记", "next-day mark"}, {"左栏标题", "left label"},   {"右栏标题", "right label"},
     };
-    return index >= 0 && index < kRecordFields ? kNames[index] : "";
+    return index >= 0 && index < kRecordFields ? kNames[index] : Bilingual{"", ""};
 }
 
 std::vector<MarkerCheck> CheckMarkers(const CString& page) {

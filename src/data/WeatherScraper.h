@@ -15,6 +15,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/Bilingual.h"
 #include "framework/CString.h"
 
 namespace weather {
@@ -30,6 +31,12 @@ constexpr int kRecordFields = 12;
 // hostile, and drawing thousands of characters would stall the board.
 constexpr int kMaxValueBytes = 28;
 
+// The weather service names a city by 9 digits: 101 for China, then the
+// province, the city and the district (101020100 is Shanghai). Anything else
+// cannot be the name of one of its pages.
+constexpr int kCityCodeDigits = 9;
+bool IsCityCode(const CString& id);
+
 // The configured city id, or the default one when it is empty.
 CString CityOrDefault(const CString& configured);
 // "http://" + host + "/weather1d/" + city + ".shtml"
@@ -41,14 +48,14 @@ CString PageAddress(const CString& cityId);
 std::optional<CString> ScrapeRecord(const CString& page);
 
 // "published", "day weather", ... : what field `index` of a record holds.
-const char* FieldName(int index);
+Bilingual FieldName(int index);
 
 // Every cut the scraper makes, checked on a page for whoever has to find out
 // why the board shows no weather: whether the start marker occurs where the
 // scraper looks, and the end marker after it.
 struct MarkerCheck {
-    const char* what;   // the value or region the cut gives
-    const char* where;  // "page", "body", "daytime", "night", or a block of either
+    Bilingual what;   // the value or region the cut gives
+    Bilingual where;  // "page", "body", "daytime", "night", or a block of either
     const char* start;  // the markers, code page 936
     const char* end;
     bool startFound;
@@ -58,8 +65,8 @@ std::vector<MarkerCheck> CheckMarkers(const CString& page);
 
 // A value the scraper shortened to kMaxValueBytes, with its length on the page.
 struct ShortenedValue {
-    const char* what;
-    const char* where;
+    Bilingual what;
+    Bilingual where;
     int length;  // bytes, commas counted full-width as written
 };
 std::vector<ShortenedValue> ShortenedValues(const CString& page);

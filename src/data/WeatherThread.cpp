@@ -135,8 +135,24 @@ BOOL WeatherThread::OpenSession() {
         m_pSession->Abort();  // stopped before it got here: every request fails at once
     } else {
         reg.sessions.push_back(m_pSession.get());
+        HANDLE timer = nullptr;
+        if (::CreateTimerQueueTimer(&timer, nullptr, &WeatherThread::OnOverdue, this, OVERDUE_MS, 0,
+                                    WT_EXECUTEONLYONCE)) {
+            m_overdue.reset(timer);
+        }
     }
     return TRUE;
+}
+
+void CALLBACK WeatherThread::OnOverdue(PVOID self, BOOLEAN) {
+    auto* thread = static_cast<WeatherThread*>(self);
+    // The session stays open while the timer lives: CloseAll deletes the
+    // timer, waiting for this callback, before it lets the session go.
+    DownloadRegistry& reg = Registry();
+    std::lock_guard<std::mutex> lock(reg.mutex);
+    if (std::find(reg.sessions.begin(), reg.sessions.end(), thread->m_pSession.get()) != reg.sessions.end()) {
+        thread->m_pSession->Abort();
+    }
 }
 
 void WeatherThread::OpenRequest(const CString& address, DWORD waitMs) {
@@ -227,7 +243,7 @@ CString WeatherThread::HttpGet(const char* url) {
         // Unreachable host, time-out, refused or dropped connection, or an
         // abort at shutdown: the download simply gives nothing.
         m_lastError = e.m_dwError;
-        return Fail(Failure::Network);
+        return Fail(left() == 0 ? Failure::Deadline : Failure::Network);
     }
 }
 
@@ -249,6 +265,7 @@ BOOL WeatherThread::CloseRequest() {
 }
 
 BOOL WeatherThread::CloseAll() {
+    m_overdue.reset();
     BOOL ok = CloseRequest();
     if (m_pSession) {
         {

@@ -33,6 +33,12 @@ public:
     // its time-out, which is never longer than the time the download had left
     // when its request went out.
     static constexpr DWORD DEADLINE_MS = 15000;
+    // A download still in the network this long after its start has its
+    // handles closed from outside: a server that sends its headers a byte at
+    // a time keeps WinINet's own header read going, and closing the handles
+    // is the one way to end a blocked call (Windows returns from it; Wine 8
+    // returns only when the server stops sending, but nothing is left open).
+    static constexpr DWORD OVERDUE_MS = DEADLINE_MS + 1000;
     // Redirects followed in one download; one more is a loop.
     static constexpr int MAX_REDIRECTS = 5;
     static constexpr DWORD REQUEST_FLAGS = INTERNET_FLAG_RELOAD | INTERNET_FLAG_EXISTING_CONNECT |
@@ -78,6 +84,7 @@ private:
     // Opens the request for address, with every wait bounded by waitMs.
     void OpenRequest(const CString& address, DWORD waitMs);
     CString Fail(Failure failure);
+    static void CALLBACK OnOverdue(PVOID self, BOOLEAN);
 
     std::unique_ptr<CInternetSession> m_pSession;
     std::unique_ptr<CHttpConnection> m_pConnection;
@@ -88,6 +95,7 @@ private:
     Failure m_failure = Failure::None;
     std::vector<CString> m_redirects;
     unsigned m_generation = 0;  // the stop generation this download belongs to
+    UniqueTimerQueueTimer m_overdue;  // closes the handles at OVERDUE_MS
 
     friend BOOL StartWeatherDownload(HWND board);
 };

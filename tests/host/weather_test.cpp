@@ -79,14 +79,16 @@ TEST(WeatherScraper, RecordsAsAPersonReadsThem) {
     EXPECT_FALSE(weather::ScrapeRecord(CString()));
     EXPECT_EQ(weather::PageAddress(""), "http://www.weather.com.cn/weather1d/101020100.shtml");
     EXPECT_EQ(weather::PageAddress("101010100"), "http://www.weather.com.cn/weather1d/101010100.shtml");
+    for (const char* id : {"", "abc", "10102010", "1010201000", "10102010x", "-10102010"}) EXPECT_FALSE(weather::IsCityCode(id)) << id;
+    EXPECT_TRUE(weather::IsCityCode("101020100"));
 }
 
 TEST(WeatherScraper, MarkerCheckFollowsTheScraper) {
     auto missing = [](const CString& page) {
         std::vector<std::string> out;
         for (const weather::MarkerCheck& m : weather::CheckMarkers(page)) {
-            if (!m.startFound) out.push_back(std::string("start ") + m.what + " in " + m.where);
-            if (m.startFound && !m.endFound) out.push_back(std::string("end ") + m.what + " in " + m.where);
+            if (!m.startFound) out.push_back(std::string("start ") + m.what.en + " in " + m.where.en);
+            if (m.startFound && !m.endFound) out.push_back(std::string("end ") + m.what.en + " in " + m.where.en);
         }
         return out;
     };

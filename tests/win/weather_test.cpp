@@ -4,6 +4,7 @@
 // do to the board, and what boardcheck tells whoever looks after the PC.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -49,11 +50,11 @@ LoopbackHttpServer& Server() {
         const size_t at = request.find("/weather1d/") + 11, end = request.find(".shtml");
         const std::string city = at > 11 && end > at ? request.substr(at, end - at) : "";
         std::lock_guard<std::mutex> lock(g_mutex);
-        if (city == "loop") {  // on to the same page with a counter, for ever
+        if (city == "900000302") {  // on to the same page with a counter, for ever
             HttpReply r;
             r.status = 302;
             static int hops = 0;
-            r.headers = "Location: /weather1d/loop.shtml?" + std::to_string(++hops) + "\r\n";
+            r.headers = "Location: /weather1d/900000302.shtml?" + std::to_string(++hops) + "\r\n";
             return r;
         }
         return g_byCity.count(city) ? g_byCity[city] : g_reply;
@@ -73,6 +74,7 @@ class Listener {
 public:
     Listener() : m_hwnd(::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {}
     ~Listener() { ::DestroyWindow(m_hwnd); }
+    HWND Window() const { return m_hwnd; }
     // One download from start to end: whether it published, and the record.
     std::pair<bool, CString> Download() {
         g_weatherRecord.Set("Loading");
@@ -96,10 +98,10 @@ protected:
     SharedSettings settings{768, 432};
 };
 
-// boardcheck weather ARGS started now, its downloads through proxy.
+// boardcheck ARGS started now, its downloads through proxy.
 ConsoleProgram Boardcheck(const std::wstring& args, const std::string& proxy = Server().ProxyUrl()) {
     ::SetEnvironmentVariableA("http_proxy", proxy.c_str());
-    ConsoleProgram run(L"\"" + ExeDir() + L"boardcheck.exe\" weather " + args);
+    ConsoleProgram run(L"\"" + ExeDir() + L"boardcheck.exe\" " + args);
     ::SetEnvironmentVariableA("http_proxy", Server().ProxyUrl().c_str());
     return run;
 }
@@ -215,44 +217,50 @@ TEST_F(WeatherTest, NoServerHoldsFloodsOrOverflowsTheBoard) {
     {
         std::lock_guard<std::mutex> lock(g_mutex);
         g_byCity = {
-            {"trickle", trickle},
-            {"long", {{}, 200, "", {edit(edit(page, u8"title=\"多云\"", u8"title=\"" + many + "\""), "<span>31</span>",
+            {"900000001", trickle},  // a trickle
+            {"900000002", {{}, 200, "", {edit(edit(page, u8"title=\"多云\"", u8"title=\"" + many + "\""), "<span>31</span>",  // long values
                                          "<span>" + std::string(10000, '3') + "</span>")}}},
-            {"nul", {{}, 200, "", {edit(page, "<html", std::string("\0<html", 6))}}},
-            {"gzip", {{}, 200, "Content-Encoding: gzip\r\n", {std::string("\x1F\x8B\x08\0\0\0\0\0\0\x03", 10)}}},
-            {"huge", {{}, 200, "", {page + std::string(httpbody::kMaxBytes + 1 - page.size(), ' ')}}},
-            {"silent", Kind(HttpReply::Kind::Hang)},
-            {"500", Page("sameday.html", 500)},
-            {"maintenance", {{}, 200, "", {"<html>维护中</html>"}}},
-            {"noend", {{}, 200, "", {edit(page, "id=\"ab_yjfk\">", "class=\"fb\">")}}},
-            {"good", Page("sameday.html")},
+            {"900000003", {{}, 200, "", {edit(page, "<html", std::string("\0<html", 6))}}},  // a NUL
+            {"900000004", {{}, 200, "Content-Encoding: gzip\r\n", {std::string("\x1F\x8B\x08\0\0\0\0\0\0\x03", 10)}}},  // compressed
+            {"900000005", {{}, 200, "", {page + std::string(httpbody::kMaxBytes + 1 - page.size(), ' ')}}},  // over 8 MiB
+            {"900000006", Kind(HttpReply::Kind::Hang)},  // silent
+            {"900000007", {HttpReply::Kind::TrickleHeaders, 200, "", {}, 0, WeatherThread::OVERDUE_MS + 2500}},
+            {"900000500", Page("sameday.html", 500)},
+            {"900000008", {{}, 200, "", {"<html>维护中</html>"}}},  // no forecast
+            {"900000009", {{}, 200, "", {edit(page, "id=\"ab_yjfk\">", "class=\"fb\">")}}},  // no end marker
+            {"101020100", Page("sameday.html")},  // good: Shanghai
         };
     }
-    WriteFileBytes(ExeDir() + L"binary.html", g_byCity["nul"].pieces[0]);
-    WriteFileBytes(ExeDir() + L"huge.html", g_byCity["huge"].pieces[0]);
+    WriteFileBytes(ExeDir() + L"binary.html", g_byCity["900000003"].pieces[0]);
+    WriteFileBytes(ExeDir() + L"huge.html", g_byCity["900000005"].pieces[0]);
 
-    // The board's download trickles; Refreshes and the hourly timer start no other.
-    UseCity("trickle");
+    // Headers a byte now and then hold WinINet's own read: the download's handles are closed from outside.
     const int threadsBefore = CountThreads();
+    Listener headers;
+    UseCity("900000007");
+    ASSERT_TRUE(StartWeatherDownload(headers.Window()));
+    ASSERT_TRUE(PumpUntil([] { return RequestsFor("900000007") == 1; }, 5000));
+    // The board's download trickles; Refreshes and the hourly timer start no other.
+    UseCity("900000001");
     BoardWindow board;
     ASSERT_TRUE(board.Create(IDD_BOARD, nullptr));
     const DWORD start = ::GetTickCount();
     board.PlaceBoard(RECT{0, 0, 768, 432});
-    ASSERT_TRUE(PumpUntil([] { return RequestsFor("trickle") == 1; }, 5000));
+    ASSERT_TRUE(PumpUntil([] { return RequestsFor("900000001") == 1; }, 5000));
     const int threadsOfOne = CountThreads();
     for (int i = 0; i < 3; ++i) {
         board.PlaceBoard(RECT{0, 0, 768, 432});
         board.PostMessage(WM_TIMER, BoardWindow::TIMER_WEATHER);
         PumpMessages(200);
     }
-    EXPECT_EQ(RequestsFor("trickle"), 1);
-    EXPECT_EQ(Server().OpenConnections(), 1);
+    EXPECT_EQ(RequestsFor("900000001"), 1);
+    EXPECT_EQ(Server().OpenConnections(), 2);  // the board's and the headers'
     EXPECT_EQ(CountThreads(), threadsOfOne);
 
     // A page with long values: the record keeps them short, and the board
     // draws them at once, inside the middle panel.
     Listener listener;
-    UseCity("long");
+    UseCity("900000002");
     EXPECT_TRUE(listener.Download().first);
     const DWORD drawing = ::GetTickCount();
     board.SendMessage(WM_TIMER, BoardWindow::TIMER_TICK);
@@ -267,55 +275,71 @@ TEST_F(WeatherTest, NoServerHoldsFloodsOrOverflowsTheBoard) {
     EXPECT_EQ(outside, 0) << "weather text outside its panel, over the rate tables";
 
     // A redirect loop, a NUL, a compressed answer, a page over the limit: failed downloads.
-    for (const char* city : {"loop", "nul", "gzip", "huge"}) {
+    for (const char* city : {"900000302", "900000003", "900000004", "900000005"}) {
         UseCity(city);
         EXPECT_EQ(listener.Download(), std::make_pair(false, CString("Loading"))) << city;
     }
-    EXPECT_EQ(RequestsFor("loop"), 1 + WeatherThread::MAX_REDIRECTS);
+    EXPECT_EQ(RequestsFor("900000302"), 1 + WeatherThread::MAX_REDIRECTS);
 
-    // boardcheck's verdicts and exit status (1: the board gets no record, 0:
-    // it does), all at once while the board's download trickles on.
+    // boardcheck in Chinese and with --en, its exit status (0 all well, 1 a check failed, 2 a bad command line), all
+    // at once while the board's download trickles on; with no command, every check; on its own console, a key.
+    UseCity("101020100");
+    WriteFileBytes(ExeDir() + L"_房价.txt", ";类别|标准价|今日价\r\n标准间|388|268\r\n");
+    WriteFileBytes(ExeDir() + L"_外币兑换.txt", u8"\uFEFF美元|100|718.25\r\n");  // Notepad's UTF-8
     struct Check { const wchar_t* args; DWORD status; std::vector<std::string> lines; const char* proxy = nullptr; };
     const Check checks[] = {
-        {L"--city trickle", 1, {"verdict: the download failed: the page had not arrived after 15 s"}},
-        {L"--city loop", 1, {"redirected to: http://www.weather.com.cn/weather1d/loop.shtml?",
-                             "redirect loop: the server sent the download on more than 5 times -> http://"}},
-        {L"--city long", 0, {"shortened: description (daytime), 10000 bytes", "shortened: temperature", "cut to their first 28 bytes"}},
-        {L"--city nul", 1, {"verdict: the download failed: the page is binary"}},
-        {L"--page binary.html", 1, {"verdict: the page is binary", "so the board shows \"Loading\""}},
-        {L"--city gzip", 1, {"verdict: the download failed: the page arrived compressed"}},
-        {L"--city huge", 1, {"verdict: the download failed: the page is larger than 8 MiB"}},
-        {L"--page huge.html", 1, {"verdict: the page is larger than 8 MiB"}},
-        {L"--city good", 1, {"ERROR_INTERNET_CANNOT_CONNECT", "verdict: the download failed: no page arrived",
-                             "again after 1, 2, 5, 10, 30 minutes, then every hour; 刷新"}, "http://127.0.0.1:9"},
-        {L"--city silent", 1, {"timed out: no answer within 5 s", "verdict: the download failed: no page arrived"}},
-        {L"--city 500", 1, {"status: 500", "the server answered 500 instead of the page"}},
-        {L"--city maintenance", 1, {"MISSING START  forecast body (page)", "holds no forecast"}},
-        {L"--city noend", 0, {"MISSING END    forecast body (page)", std::string("record: ") + kSameDay, "every field has a value"}},
-        {L"--city good", 0, {"markers missing: 0", "every field has a value"}},
+        {L"weather --city 900000001", 1, {"结论：下载失败：过了 15 秒页面还没到齐"}},
+        {L"weather --city 900000302", 1, {"转向到：http://www.weather.com.cn/weather1d/900000302.shtml?",
+                                          "转向循环：服务器让下载转向超过 5 次 -> http://"}},
+        {L"weather --city 900000002", 0, {"截短：天气（白天），页面上有 10000 字节", "截短：气温", "只保留前 28 字节"}},
+        {L"weather --city 900000003 --en", 1, {"verdict: the download failed: the page is binary"}},
+        {L"weather --page binary.html", 1, {"结论：页面是二进制数据", "所以房价牌显示“Loading”"}},
+        {L"weather --city 900000004", 1, {"结论：下载失败：页面是压缩过的"}},
+        {L"weather --city 900000005", 1, {"结论：下载失败：页面大于 8 MiB"}},
+        {L"--en weather --page huge.html", 1, {"verdict: the page is larger than 8 MiB"}},
+        {L"weather", 1, {"12029 ERROR_INTERNET_CANNOT_CONNECT：连接被拒绝", "结论：下载失败：没有收到页面",
+                         "在 1、2、5、10、30 分钟后再试，之后每小时一次；在设置窗口点击“刷新”"}, "http://127.0.0.1:9"},
+        {L"weather --city 900000006 --en", 1, {"timed out: no answer within 5 s", "verdict: the download failed: no page arrived"}},
+        {L"weather --city 900000500", 1, {"状态：500", "服务器回答 500，而不是页面"}},
+        {L"weather --city 900000008", 1, {"缺少开头 预报正文（页面）", "页面里没有天气预报"}},
+        {L"weather --city 900000009 --en", 0, {"MISSING END    forecast body (page)", std::string("record: ") + kSameDay, "every field has a value"}},
+        {L"weather", 0, {"城市代码：101020100", "缺少的标记：0", "每一项都有值"}},
+        {L"weather --city abc", 2, {"--city “abc”不是城市代码：城市代码是 9 位数字，例如 101020100（上海）"}},
+        {L"rates", 0, {"\\_房价.txt\r\n编码：代码页 936（GBK）", "第 2 行：记录 0：标准间 | 388 | 268", "\\_外币兑换.txt\r\n编码：UTF-8（已转换"}},
+        {L"", 0, {"== 设置（config.ini） ==\r\n文件：", "cityid = 101020100", "== 房价 ==", "== 外币兑换 ==\r\n文件：",
+                  "记录 0：美元 | 100 | 718.25", "== 天气 ==", "每一项都有值", "总结：全部正常\r\n"}},
+        {L"--en", 1, {"== weather ==", "summary: failed: weather (the reasons are above)"}, "http://127.0.0.1:9"},
     };
     std::vector<ConsoleProgram> runs;
     for (const Check& c : checks) runs.push_back(Boardcheck(c.args, c.proxy ? c.proxy : Server().ProxyUrl()));
+    ConsoleProgram clicked(L"\"" + ExeDir() + L"boardcheck.exe\"", true);  // as from the Start menu
+    EXPECT_TRUE(PumpUntil([&] { return clicked.Screen().find("总结：全部正常") != std::string::npos; }, 30000)) << clicked.Screen();
+    PumpMessages(500);
+    EXPECT_NE(clicked.Screen(true).find("按任意键关闭此窗口"), std::string::npos) << "it waits for a key";
     for (size_t i = 0; i < runs.size(); ++i) {
         const auto [out, status] = runs[i].Finish();
         for (const std::string& line : checks[i].lines) EXPECT_NE(out.find(line), std::string::npos) << line << " in\n" << out;
         EXPECT_EQ(status, checks[i].status) << out;
         // No marker list that would blame the page for a failed download.
-        EXPECT_EQ(out.find("markers missing") != std::string::npos,
-                  out.find("so the board shows \"Loading\"") == std::string::npos) << out;
+        EXPECT_FALSE(out.find("缺少的标记") != std::string::npos && out.find("所以房价牌显示") != std::string::npos) << out;
     }
-    RemoveFile(ExeDir() + L"binary.html");
-    RemoveFile(ExeDir() + L"huge.html");
+    EXPECT_EQ(clicked.Finish().second, 0u);
+    for (const wchar_t* file : {L"binary.html", L"huge.html", L"_房价.txt", L"_外币兑换.txt"}) RemoveFile(ExeDir() + file);
 
     // The trickle given up at the deadline: a failed download, nothing left open.
     EXPECT_TRUE(PumpUntil([&] { return RunningWeatherDownloads(board.m_hWnd) == 0; }, 25000));
     EXPECT_NEAR(static_cast<double>(::GetTickCount() - start), WeatherThread::DEADLINE_MS, 1500.0);
     PumpMessages(100);
     EXPECT_EQ(board.PendingRetryMs(), 60000u) << "tried again after a minute, as after any failure";
+    const int overdueLeft = static_cast<int>(start + WeatherThread::OVERDUE_MS + 1000 - ::GetTickCount());
+    EXPECT_TRUE(PumpUntil([] { return OpenInternetHandles() == 0; }, std::max(overdueLeft, 0)))
+        << "the handles of a download past its deadline are closed, even while WinINet still reads its headers";
     EXPECT_TRUE(PumpUntil([] { return Server().OpenConnections() == 0; }, 5000));
     EXPECT_TRUE(PumpUntil([&] { return CountThreads() == threadsBefore; }, 5000)) << CountThreads();
     EXPECT_EQ(OpenInternetHandles(), 0);
     board.DestroyWindow();
+    UseCity("abc");  // typed by hand: the board downloads that page, boardcheck says what a city code is
+    EXPECT_NE(Boardcheck(L"weather", "http://127.0.0.1:9").Finish().first.find("“abc”不是城市代码"), std::string::npos);
     std::lock_guard<std::mutex> lock(g_mutex);
     g_byCity.clear();
 }

@@ -110,12 +110,14 @@ void LoopbackHttpServer::Serve(Socket client) {
             if (i > 0 && reply.pauseBetweenMs) open = ClientStays(client, reply.pauseBetweenMs);
             open = open && SendAll(client, reply.pieces[i]);
         }
-    } else if (reply.kind == HttpReply::Kind::Hang) {
-        // Accept and never answer: wait until the client gives up, the server
-        // stops, or the stall's own limit runs out.
+    } else if (reply.kind == HttpReply::Kind::Hang || reply.kind == HttpReply::Kind::TrickleHeaders) {
+        // Accept and never answer, or never finish the headers: wait until the
+        // client gives up, the server stops, or the stall's own limit runs out.
+        const bool trickle = reply.kind == HttpReply::Kind::TrickleHeaders;
         const DWORD start = ::GetTickCount();
-        while (!m_stopping && (reply.hangMs == 0 || ::GetTickCount() - start < reply.hangMs)) {
-            if (!ClientStays(client, 100)) break;
+        bool open = !trickle || SendAll(client, "HTTP/1.1 200 OK\r\n");
+        for (int i = 0; open && !m_stopping && (reply.hangMs == 0 || ::GetTickCount() - start < reply.hangMs); ++i) {
+            open = ClientStays(client, 100) && (!trickle || i % 10 != 9 || SendAll(client, "X-Wait: 1\r\n"));
         }
     }
     ::shutdown(client, SD_BOTH);

@@ -15,13 +15,15 @@
 namespace testsupport {
 
 struct HttpReply {
-    enum class Kind { Respond, Drop, Hang };
+    enum class Kind { Respond, Drop, Hang, TrickleHeaders };
     Kind kind = Kind::Respond;
     int status = 200;
     std::string headers;              // more header lines, each ending in CR LF ("Location: ...")
     std::vector<std::string> pieces;  // the body, one send each
     unsigned pauseBetweenMs = 0;      // until the client goes
-    unsigned hangMs = 0;  // Hang: give up after this long (0: until the client or the server ends)
+    // Hang, TrickleHeaders (a header line a second): give up after this long
+    // (0: until the client or the server ends)
+    unsigned hangMs = 0;
 };
 
 class LoopbackHttpServer {

@@ -91,21 +91,22 @@ std::uint32_t Blended(std::uint32_t rgb) {
     return out;
 }
 
-ConsoleProgram::ConsoleProgram(const std::wstring& commandLine) {
+ConsoleProgram::ConsoleProgram(const std::wstring& commandLine, bool ownConsole) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE read = nullptr, write = nullptr;
     ::CreatePipe(&read, &write, &inherit, 0);
     m_read.reset(read);
+    m_start = ::GetTickCount();
     const UniqueKernelHandle writeEnd(write);  // the program's own copy is the one that counts
     ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
+    si.dwFlags = ownConsole ? STARTF_USESHOWWINDOW : STARTF_USESTDHANDLES;  // a console window hidden
     si.hStdOutput = si.hStdError = write;
     PROCESS_INFORMATION pi{};
     std::wstring cmd = commandLine;
-    if (::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, ExeDir().c_str(), &si,
-                         &pi)) {
+    if (::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, !ownConsole, ownConsole ? CREATE_NEW_CONSOLE : CREATE_NO_WINDOW,
+                         nullptr, ExeDir().c_str(), &si, &pi)) {
         m_process.reset(pi.hProcess);
         ::CloseHandle(pi.hThread);
     }
@@ -115,11 +116,33 @@ std::pair<std::string, DWORD> ConsoleProgram::Finish() {
     std::string out;
     char buffer[4096];
     DWORD got = 0, status = 99;
-    while (m_process.get() && ::ReadFile(m_read.get(), buffer, sizeof buffer, &got, nullptr) && got) out.append(buffer, got);
-    if (m_process.get() && ::WaitForSingleObject(m_process.get(), 30000) == WAIT_OBJECT_0) {
-        ::GetExitCodeProcess(m_process.get(), &status);
+    bool ended = !m_process.get();
+    while (!ended && ::GetTickCount() - m_start < 30000) {
+        ended = ::WaitForSingleObject(m_process.get(), 10) == WAIT_OBJECT_0;
+        while (::PeekNamedPipe(m_read.get(), nullptr, 0, nullptr, &got, nullptr) && got && ::ReadFile(m_read.get(), buffer, sizeof buffer, &got, nullptr)) out.append(buffer, got);
     }
+    // One that has not ended is ended, so that no test leaves it behind.
+    if (m_process.get()) ended ? ::GetExitCodeProcess(m_process.get(), &status) : ::TerminateProcess(m_process.get(), status);
     return {out, status};
+}
+
+std::string ConsoleProgram::Screen(bool pressKey) const {
+    std::wstring text;
+    ::FreeConsole();  // this process joins the program's console meanwhile
+    if (m_process.get() && ::AttachConsole(::GetProcessId(m_process.get()))) {
+        const DWORD rw = GENERIC_READ | GENERIC_WRITE, share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+        const UniqueKernelHandle in(::CreateFileW(L"CONIN$", rw, share, nullptr, OPEN_EXISTING, 0, nullptr)),
+            out(::CreateFileW(L"CONOUT$", rw, share, nullptr, OPEN_EXISTING, 0, nullptr));
+        CONSOLE_SCREEN_BUFFER_INFO info{};
+        DWORD n = ::GetConsoleScreenBufferInfo(out.get(), &info);
+        text.resize(static_cast<size_t>(info.dwSize.X) * info.dwSize.Y);
+        ::ReadConsoleOutputCharacterW(out.get(), &text[0], static_cast<DWORD>(text.size()), COORD{0, 0}, &n);
+        INPUT_RECORD key{KEY_EVENT, {}};
+        key.Event.KeyEvent = {TRUE, 1, VK_SPACE, 0, {L' '}, 0};
+        if (pressKey) ::WriteConsoleInputW(in.get(), &key, 1, &n);
+        ::FreeConsole();
+    }
+    return Narrow(text).str();
 }
 
 std::string RunConsole(const std::wstring& commandLine) { return ConsoleProgram(commandLine).Finish().first; }

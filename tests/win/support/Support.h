@@ -51,16 +51,20 @@ Pixels CaptureScreen(const RECT& rc);
 std::uint32_t Blended(std::uint32_t rgb);
 
 // A console program (a whole command line) started in the test program's
-// folder, running beside the test until Finish().
+// folder, running beside the test until Finish(); its output read through a
+// pipe, or with ownConsole, on a hidden console of its own, as a double-click.
 class ConsoleProgram {
 public:
-    explicit ConsoleProgram(const std::wstring& commandLine);
-    // What it printed and its exit status (99 when it did not end), waiting
-    // at most 30 s for it to end.
+    explicit ConsoleProgram(const std::wstring& commandLine, bool ownConsole = false);
+    // What it printed and its exit status (99 when it did not end within
+    // 30 s of its start: it is then ended).
     std::pair<std::string, DWORD> Finish();
+    // While it runs: the text on its own console, then a key pressed there.
+    std::string Screen(bool pressKey = false) const;
 
 private:
     UniqueKernelHandle m_read, m_process;
+    DWORD m_start;
 };
 // Runs a console program to its end and returns what it printed.
 std::string RunConsole(const std::wstring& commandLine);
