@@ -179,7 +179,7 @@ TEST(Screens, SecondScreenWhereverTheTvIs) {
     const Monitor above{{0, -1024, 1280, 0}, false}, below{{320, 1080, 1600, 2104}, false};
     const Monitor lower{{1920, 200, 3200, 1224}, false}, farRight{{3200, 0, 4480, 1024}, false};
     struct Row { const char* what; std::vector<Monitor> monitors; Rect board; std::vector<int> placed; };
-    const Rect home{1152, 32, 1952, 482}, onLeft{-1000, 100, -200, 550};
+    const Rect home{1152, 32, 1952, 482}, onLeft{-1000, 100, -200, 550}, onPrimary{100, 100, 900, 550};
     const Row rows[] = {
         {"right, top 0: (primary width, 0)", {kPrimary, kRight}, home, {1920, 0, 2720, 450}},
         {"left", {kLeft, kPrimary}, home, {-1280, 0, -480, 450}},
@@ -188,6 +188,7 @@ TEST(Screens, SecondScreenWhereverTheTvIs) {
         {"lower top", {kPrimary, lower}, home, {1920, 200, 2720, 650}},
         {"two: the nearest to the right", {farRight, kLeft, kPrimary, kRight}, home, {1920, 0, 2720, 450}},
         {"two: the one the board is on", {farRight, kLeft, kPrimary, kRight}, onLeft, {-1280, 0, -480, 450}},
+        {"above and right: the one to the right", {above, kPrimary, kRight}, onPrimary, {1920, 0, 2720, 450}},
         {"two, none to the right: the first listed", {above, kPrimary, kLeft}, home, {0, -1024, 800, -574}},
         {"none: where a screen on the right would be", {kPrimary}, home, {1920, 0, 2720, 450}},
         {"no list", {}, home, {1920, 0, 2720, 450}},

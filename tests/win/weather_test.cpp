@@ -284,7 +284,7 @@ TEST_F(WeatherTest, NoServerHoldsFloodsOrOverflowsTheBoard) {
     // boardcheck in Chinese and with --en, its exit status (0 all well, 1 a check failed, 2 a bad command line), all
     // at once while the board's download trickles on; with no command, every check; on its own console, a key.
     UseCity("101020100");
-    WriteFileBytes(ExeDir() + L"_房价.txt", ";类别|标准价|今日价\r\n标准间|388|268\r\n");
+    WriteFileBytes(ExeDir() + L"_房价.txt", ";类别|标准价|今日价\r\n标准间|388|268\r\n豪华江景套房带早餐双人|1888|1588\r\n");
     WriteFileBytes(ExeDir() + L"_外币兑换.txt", u8"\uFEFF美元|100|718.25\r\n");  // Notepad's UTF-8
     struct Check { const wchar_t* args; DWORD status; std::vector<std::string> lines; const char* proxy = nullptr; };
     const Check checks[] = {
@@ -305,7 +305,8 @@ TEST_F(WeatherTest, NoServerHoldsFloodsOrOverflowsTheBoard) {
         {L"weather --city 900000009 --en", 0, {"MISSING END    forecast body (page)", std::string("record: ") + kSameDay, "every field has a value"}},
         {L"weather", 0, {"城市代码：101020100", "缺少的标记：0", "每一项都有值"}},
         {L"weather --city abc", 2, {"--city “abc”不是城市代码：城市代码是 9 位数字，例如 101020100（上海）"}},
-        {L"rates", 0, {"\\_房价.txt\r\n编码：代码页 936（GBK）", "第 2 行：记录 0：标准间 | 388 | 268", "\\_外币兑换.txt\r\n编码：UTF-8（已转换"}},
+        {L"rates", 0, {"\\_房价.txt\r\n编码：代码页 936（GBK）", "第 2 行：记录 0：标准间 | 388 | 268",
+                    "记录 1：豪华江景套房带早餐双 | 1888 | 1588（第 0 项被截短：保留 20 字节，原有 22 字节）", "\\_外币兑换.txt\r\n编码：UTF-8（已转换"}},
         {L"", 0, {"== 设置（config.ini） ==\r\n文件：", "cityid = 101020100", "== 房价 ==", "== 外币兑换 ==\r\n文件：",
                   "记录 0：美元 | 100 | 718.25", "== 天气 ==", "每一项都有值", "总结：全部正常\r\n"}},
         {L"--en", 1, {"== weather ==", "summary: failed: weather (the reasons are above)"}, "http://127.0.0.1:9"},
