@@ -12,6 +12,7 @@
 #include "core/FileErrorText.h"
 #include "data/RateFile.h"
 #include "data/WeatherThread.h"
+#include "framework/Text.h"
 
 namespace {
 // How long the end of the dialog waits for weather downloads still in flight.
@@ -216,7 +217,16 @@ void SettingsDialog::OnAbout() {
 void SettingsDialog::EditRateFile(const CString& path, const char* headerLine) {
     // A missing file would only give the operator an error from the editor.
     SeedRateFile(path, headerLine);
-    g_core->openUrl(path);
+    if (g_core->openUrl(path)) return;
+    // No program associated with .txt files (a broken association, a
+    // stripped-down system): Notepad comes with every Windows.
+    const std::wstring quoted = L"\"" + Widen(path) + L"\"";
+    if (reinterpret_cast<INT_PTR>(::ShellExecuteW(m_hWnd, L"open", L"notepad.exe", quoted.c_str(), nullptr,
+                                                  SW_SHOWNORMAL)) > 32) {
+        return;
+    }
+    g_core->msgboxWarning(m_hWnd, "打不开“" + path + "”：这台电脑上没有能编辑它的程序。请用记事本打开这个文件，"
+                                  "改好保存后点击“刷新”。");
 }
 
 void SettingsDialog::OnEditRoomRates() { EditRateFile(g_roomRatePath, kRoomRateHeader); }

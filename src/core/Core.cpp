@@ -214,8 +214,10 @@ BOOL CCore::isFileExist(const CString& path) const {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void CCore::openUrl(const CString& target) const {
-    ::ShellExecuteW(nullptr, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+bool CCore::openUrl(const CString& target) const {
+    // ShellExecute's result is a handle only in name: above 32 is success.
+    return reinterpret_cast<INT_PTR>(
+               ::ShellExecuteW(nullptr, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 }
 
 void CCore::msgboxWarning(HWND owner, const CString& text) const {

@@ -58,8 +58,9 @@ public:
     picture::Seen drawPic(Gdiplus::Graphics& graphics, int x, int y, const CString& file);
 
     BOOL isFileExist(const CString& path) const;
-    // Opens the file or address in its associated program.
-    void openUrl(const CString& target) const;
+    // Opens the file or address in its associated program; false when the
+    // system could not (no program associated, none found).
+    bool openUrl(const CString& target) const;
     void msgboxWarning(HWND owner, const CString& text) const;
 
     CTime getTimeNow() const;

@@ -295,7 +295,9 @@ TEST_F(BoardTest, WhatTheSystemDropsComesBackWhole) {
     // A press on the clock's band drags the board, as a press on the board
     // does; the band goes along.
     ::SetCursorPos(100 + area.left + 20, 50 + area.top + 5);
-    std::vector<INPUT> input(12, INPUT{INPUT_MOUSE});
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    std::vector<INPUT> input(12, move);
     for (INPUT& step : input) step.mi = MOUSEINPUT{5, 3, 0, MOUSEEVENTF_MOVE, 0, 0};  // too slow to be sped up
     input.front().mi.dwFlags = MOUSEEVENTF_LEFTDOWN, input.back().mi.dwFlags = MOUSEEVENTF_LEFTUP;
     ::SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));

@@ -3,6 +3,8 @@
 // hand it back, that every end saves what the operator set, and what the
 // operator is told when a file cannot be read or written.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -54,6 +56,26 @@ private:
     static inline std::vector<std::wstring> s_texts;
     UINT_PTR m_timer;
 };
+
+BOOL CALLBACK FindExchangeEditor(HWND w, LPARAM out) {
+    if (!::IsWindowVisible(w) || TextOf(w).find(L"_外币兑换") == std::wstring::npos) return TRUE;
+    *reinterpret_cast<HWND*>(out) = w;
+    return FALSE;
+}
+
+void EndNotepads() {
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{sizeof(entry)};
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+        if (_wcsicmp(entry.szExeFile, L"notepad.exe") != 0) continue;
+        if (const HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+            ::TerminateProcess(process, 0);
+            ::WaitForSingleObject(process, 5000);
+            ::CloseHandle(process);
+        }
+    }
+    ::CloseHandle(snapshot);
+}
 
 class SettingsTest : public ::testing::Test {
 protected:
@@ -109,6 +131,28 @@ TEST_F(SettingsTest, StartSwitchAndSecondScreen) {
     EXPECT_EQ(Edges(Board()), (std::vector<LONG>{1152, 32, 2752, 932}));
     Click(IDC_LOCATE_SECOND_SCREEN);
     EXPECT_EQ(Edges(Board()), (std::vector<LONG>{1920, 0, 3520, 900}));
+
+    // Minimised, the dialog takes the board along; restored, brings it back.
+    dialog.ShowWindow(SW_MINIMIZE);
+    PumpMessages(50);
+    EXPECT_FALSE(::IsWindowVisible(g_board->m_hWnd));
+    dialog.ShowWindow(SW_RESTORE);
+    PumpMessages(50);
+    EXPECT_TRUE(::IsWindowVisible(g_board->m_hWnd));
+
+    // A rate file not there yet is made, with its heading, and opened in the editor.
+    const std::wstring exchange = ExeDir() + L"_外币兑换.txt";
+    RemoveFile(exchange);
+    Click(IDC_EXCHANGE_RATES);
+    EXPECT_EQ(ReadFileBytes(exchange).rfind("; 外币兑换：", 0), 0u);
+    const auto editor = [] {
+        HWND found = nullptr;
+        ::EnumWindows(&FindExchangeEditor, reinterpret_cast<LPARAM>(&found));
+        return found;
+    };
+    EXPECT_TRUE(PumpUntil([&] { return editor() != nullptr; }, 15000)) << "Notepad with the file";
+    EndNotepads();  // whatever it shows: it holds ctest's output pipes
+    RemoveFile(exchange);
     EXPECT_TRUE(BoxWatcher::Take().empty());
 }
 
