@@ -102,12 +102,15 @@ TEST_F(ColourTest, PaletteOpensBelowAndKeysEndIt) {
                                                                   {CLRN_CLOSEUP, 0},
                                                                   {CLRN_SELENDCANCEL, 0}}));
 
-    // The operator goes to another window while it is open: it ends, cancelled.
+    // The operator goes to another window while it is open, a colour under
+    // the keys: it ends, cancelled, the button's colour kept.
     const HWND leaving = Open()->m_hWnd;
+    Keys({VK_DOWN});
     ::SetActiveWindow(parent.m_hWnd);
     ::SendMessageW(leaving, WM_CANCELMODE, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(leaving); }, 1000));
     EXPECT_EQ(parent.notes.back(), std::make_pair(UINT{CLRN_SELENDCANCEL}, WPARAM{0}));
+    EXPECT_EQ(picker.GetColour(), RGB(0, 0, 0));
 
     // The face shows the swatch in the button's colour, on the screen.
     ASSERT_TRUE(Open());
