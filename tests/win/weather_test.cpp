@@ -161,6 +161,13 @@ TEST_F(WeatherTest, TheBoardTriesAgainAfterAFailure) {
     EXPECT_EQ(retry(), 0u);
     EXPECT_EQ(g_weatherRecord.Get(), kSameDay);
     EXPECT_TRUE(hourlyArmed()) << "after a retry that succeeded";
+    Serve(Page("sameday.html", 500));  // down again at the next hour
+    board.PostMessage(WM_TIMER, BoardWindow::TIMER_WEATHER);
+    EXPECT_EQ(settle(), 1u) << "a success starts the retries over";
+    Serve(Page("sameday.html"));
+    board.PostMessage(WM_TIMER, BoardWindow::TIMER_WEATHER);  // up before the retry's time
+    settle();
+    EXPECT_FALSE(::KillTimer(board.m_hWnd, BoardWindow::TIMER_RETRY)) << "a success ends the pending retry";
 
     // A retry never overlaps a download of the board that is still running.
     HttpReply hang = Kind(HttpReply::Kind::Hang);
