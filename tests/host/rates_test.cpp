@@ -145,6 +145,7 @@ TEST(RateFile, EveryEncodingNotepadWrites) {
         {"UTF-8 €", u8"欧元€|100|781.50\n", E::Utf8, {"欧元\x80|100|781.50"}},
         {"UTF-8 € alone", u8"€|1|2\n", E::Utf8, {"\x80|1|2"}},
         {"UTF-8 with an emoji", u8"\U0001F600房|1|2\n", E::Utf8, {"?房|1|2"}},
+        {"UTF-8, a character of the last plane", u8"\U0010FFFD房|1|2\n", E::Utf8, {"?房|1|2"}},
         {"UTF-8 Café beside Chinese, as many of each", u8"Café 茶|1|2\n", E::Utf8, {"Café 茶|1|2"}},
         {"UTF-8 with the mark, a record first", u8"\uFEFF标准间|388|268\n", E::Utf8, {"标准间|388|268"}},
         {"UTF-8 with the mark, ASCII only", u8"\uFEFFUSD|100|718.25", E::Utf8, {"USD|100|718.25"}},

@@ -144,6 +144,11 @@ TEST_F(ColourTest, CustomColoursSurviveACancelledPalette) {
     // back, so that a click outside still ends it.
     ::SendMessageW(g_popup, WM_CANCELMODE, 0, 0);
     ASSERT_TRUE(PumpUntil([] { return ::GetCapture() == g_popup; }, 1000));
+    POINT separator{70, 173};  // a click there takes nothing: still open
+    ::ClientToScreen(g_popup, &separator);
+    ClickScreen(separator.x, separator.y);
+    PumpMessages(100);
+    ASSERT_TRUE(::IsWindow(g_popup) && ::GetCapture() == g_popup) << "after a click on the separator";
     parent.notes.clear();
     ClickScreen(380, 110);  // on the parent, beside the palette
     ASSERT_TRUE(PumpUntil([] { return !::IsWindow(g_popup); }, 1000));
