@@ -92,7 +92,7 @@ protected:
     void Start() {
         ASSERT_TRUE(dialog.Create(IDD_SETTINGS));
         ::SetForegroundWindow(dialog.m_hWnd);  // the keyboard focus is the operator's
-        PumpMessages(50);
+        EXPECT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == dialog.m_hWnd && ::GetFocus(); }, 3000));
     }
     void Type(int id, const wchar_t* text) { ::SetWindowTextW(dialog.GetDlgItem(id), text); }
     void Click(int id) {
@@ -152,6 +152,8 @@ TEST_F(SettingsTest, StartSwitchAndSecondScreen) {
     };
     EXPECT_TRUE(PumpUntil([&] { return editor() != nullptr; }, 15000)) << "Notepad with the file";
     EndNotepads();  // whatever it shows: it holds ctest's output pipes
+    ::SetForegroundWindow(dialog.m_hWnd);  // taken back from the editor, as the operator would
+    EXPECT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == dialog.m_hWnd; }, 3000));
     RemoveFile(exchange);
     EXPECT_TRUE(BoxWatcher::Take().empty());
 }
