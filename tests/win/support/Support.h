@@ -61,6 +61,7 @@ public:
     std::pair<std::string, DWORD> Finish();
     // While it runs: the text on its own console, then a key pressed there.
     std::string Screen(bool pressKey = false) const;
+    bool Running() const { return ::WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT; }
 
 private:
     UniqueKernelHandle m_read, m_process;
