@@ -23,26 +23,23 @@ std::optional<std::uint64_t> SizeOf(HANDLE file) {
     return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-struct GlobalFreer {
-    void operator()(HGLOBAL block) const { ::GlobalFree(block); }
-};
 struct ComReleaser {
     void operator()(IUnknown* object) const { object->Release(); }
 };
 
 // The bytes of a file read whole into a movable block a stream can take
-// over, and their hash; empty when they could not be read (a region locked
-// by the program writing it, an I/O error).
-std::unique_ptr<void, GlobalFreer> ReadWhole(HANDLE file, std::uint64_t size, std::uint64_t* hash) {
-    std::unique_ptr<void, GlobalFreer> block(::GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size ? size : 1)));
-    if (!block) return nullptr;
+// over, and their hash; empty when they could not all be read (a region
+// locked by the program writing it, an I/O error, a file cut meanwhile).
+UniqueGlobal ReadWhole(HANDLE file, std::uint64_t size, std::uint64_t* hash) {
+    UniqueGlobal block(::GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size ? size : 1)));
+    if (!block) return {};
     auto* bytes = static_cast<char*>(::GlobalLock(block.get()));
-    if (!bytes) return nullptr;
+    if (!bytes) return {};
     DWORD read = 0;
-    const bool ok = ::ReadFile(file, bytes, static_cast<DWORD>(size), &read, nullptr);
+    const bool ok = ::ReadFile(file, bytes, static_cast<DWORD>(size), &read, nullptr) && read == size;
     *hash = ContentHash(bytes, read);  // a file cut shorter meanwhile has a new stamp, and is read again
     ::GlobalUnlock(block.get());
-    return ok ? std::move(block) : nullptr;
+    return ok ? std::move(block) : UniqueGlobal();
 }
 
 }  // namespace
@@ -96,6 +93,10 @@ Seen Draw(Gdiplus::Graphics& graphics, int x, int y, const CString& path) {
     if (::CreateStreamOnHGlobal(bytes.get(), TRUE, &raw) != S_OK) return seen;
     bytes.release();  // the stream frees the block
     const std::unique_ptr<IStream, ComReleaser> stream(raw);
+    // The block may be larger than asked for: the stream holds the file's bytes only.
+    ULARGE_INTEGER length{};
+    length.QuadPart = *size;
+    stream->SetSize(length);
     const std::unique_ptr<Gdiplus::Bitmap> decoded(Gdiplus::Bitmap::FromStream(stream.get()));
     if (!decoded || decoded->GetLastStatus() != Gdiplus::Ok) return seen;
     seen.drawn = graphics.DrawImage(decoded.get(), x, y, static_cast<INT>(decoded->GetWidth()),

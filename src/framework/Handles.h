@@ -33,6 +33,7 @@ struct DcCloser { void operator()(HDC h) const { ::DeleteDC(h); } };
 struct KernelCloser { void operator()(HANDLE h) const { ::CloseHandle(h); } };
 struct ModuleCloser { void operator()(HMODULE h) const { ::FreeLibrary(h); } };
 struct IconCloser { void operator()(HICON h) const { ::DestroyIcon(h); } };
+struct GlobalCloser { void operator()(HGLOBAL h) const { ::GlobalFree(h); } };
 // A timer of the default timer queue; deleting it waits for its callback if
 // that is running, so nothing the callback uses goes first.
 struct TimerQueueTimerCloser { void operator()(HANDLE h) const { ::DeleteTimerQueueTimer(nullptr, h, INVALID_HANDLE_VALUE); } };
@@ -45,6 +46,7 @@ using UniqueMemDC = UniqueHandle<HDC, DcCloser>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelCloser>;
 using UniqueModule = UniqueHandle<HMODULE, ModuleCloser>;
 using UniqueIcon = UniqueHandle<HICON, IconCloser>;
+using UniqueGlobal = UniqueHandle<HGLOBAL, GlobalCloser>;
 using UniqueTimerQueueTimer = UniqueHandle<HANDLE, TimerQueueTimerCloser>;
 
 // A window's DC (GetDC), released with ReleaseDC.
