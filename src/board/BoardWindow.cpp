@@ -49,14 +49,13 @@ void BoardWindow::PlaceBoard(RECT rc) {
         return static_cast<int>(std::clamp(framesize::Extent(from, to), 0LL, static_cast<long long>(INT_MAX)));
     };
     SetWindowPos(nullptr, rc.left, rc.top, extent(rc.left, rc.right), extent(rc.top, rc.bottom), SWP_NOZORDER);
+    m_picture.ForgetMeasurements();  // before the layout measures the clock's row
     LayOut();
     m_tickCount = 0;
-    m_picture.ForgetMeasurements();
     m_picture.PushWholeNext();  // the window moved or changed size: it gets all of the picture
     SetTimer(TIMER_TICK, TICK_PERIOD_MS);
     SetTimer(TIMER_WEATHER, WEATHER_PERIOD_MS);
-    m_retries.Restart();
-    KillTimer(TIMER_RETRY);
+    RestartRetries();
     StartWeatherThread();
     Render();
     // Layered before it is first shown, even when no picture could be made
@@ -100,13 +99,17 @@ void BoardWindow::OnTimer(UINT_PTR id) {
 
 void BoardWindow::OnWeatherResult(BOOL published) {
     if (published) {
-        m_retries.Restart();
-        KillTimer(TIMER_RETRY);
+        RestartRetries();
         return;
     }
     // One retry waits at a time; once they are used up, the hourly download comes next.
     const unsigned long delay = m_retries.Failed();
     if (delay != 0) SetTimer(TIMER_RETRY, delay);
+}
+
+void BoardWindow::RestartRetries() {
+    m_retries.Restart();
+    KillTimer(TIMER_RETRY);
 }
 
 void BoardWindow::Hide() {

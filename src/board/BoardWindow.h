@@ -77,6 +77,7 @@ private:
     int OnCreate(LPCREATESTRUCT create);
     void OnTimer(UINT_PTR id);
     void OnWeatherResult(BOOL published);
+    void RestartRetries();  // the schedule from its start, no retry pending
     void OnLButtonDown(UINT flags, POINT point);
     void LayOut();  // the five layout figures from g_width and g_height, and the clock's band
     RECT ClockRow();  // ClockWeatherPainter.cpp

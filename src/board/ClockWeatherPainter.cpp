@@ -1,4 +1,3 @@
-#include <cmath>
 #include <string>
 
 #include "board/BoardWindow.h"
@@ -6,6 +5,22 @@
 #include "board/TextPlacement.h"
 #include "core/Core.h"
 #include "core/Globals.h"
+
+namespace {
+
+// Where the panel stands and its text sizes: the same whatever it shows.
+clockweather::Inputs PanelFrame(const layout::BoardLayout& l) {
+    clockweather::Inputs in;
+    in.margin = l.margin;
+    in.xLeft = l.xLeftDivider;
+    in.xRight = l.xRightDivider;
+    in.yPanelRule = l.yPanelRule;
+    in.sizeLarge = g_textSizeLarge;
+    in.sizeSmall = g_textSizeSmall;
+    return in;
+}
+
+}  // namespace
 
 // The middle panel: date, weekday, blinking clock, weather heading and the
 // two-column weather table. The date, weekday and time come from one clock
@@ -15,14 +30,8 @@
 // that nothing of the weather reaches the other column or the rate tables.
 void BoardWindow::DrawClockWeather() {
     const COleDateTime& now = m_now;
-    clockweather::Inputs in;
-    in.margin = m_margin;
-    in.xLeft = m_xLeftDivider;
-    in.xRight = m_xRightDivider;
-    in.yPanelRule = m_yPanelRule;
+    clockweather::Inputs in = PanelFrame(Layout());
     in.tick = m_tickCount;
-    in.sizeLarge = g_textSizeLarge;
-    in.sizeSmall = g_textSizeSmall;
     in.date = now.Format("%Y-%m-%d");
     in.time = now.Format("%H:%M");
     in.weekday = g_core->getWeekStr(now);
@@ -52,13 +61,7 @@ void BoardWindow::DrawClockWeather() {
 RECT BoardWindow::ClockRow() {
     std::vector<Outline> board;
     m_outlines.swap(board);
-    clockweather::Inputs in;
-    in.margin = m_margin;
-    in.xLeft = m_xLeftDivider;
-    in.xRight = m_xRightDivider;
-    in.yPanelRule = m_yPanelRule;
-    in.sizeLarge = g_textSizeLarge;
-    in.sizeSmall = g_textSizeSmall;
+    clockweather::Inputs in = PanelFrame(Layout());
     const int timeRow = clockweather::ComputeRows(m_margin, m_yPanelRule).time;
     for (char digit = '0'; digit <= '9'; ++digit) {
         for (in.tick = 0; in.tick < 2; ++in.tick) {
@@ -70,13 +73,11 @@ RECT BoardWindow::ClockRow() {
     }
     Gdiplus::GraphicsPath path;
     for (const Outline& o : m_outlines) {
-        path.AddString(o.text.c_str(), static_cast<INT>(o.text.size()), FamilyOf(o), Gdiplus::FontStyleRegular,
-                       static_cast<Gdiplus::REAL>(o.emSize), Gdiplus::Rect(o.x, o.y, 0, 0), &m_format);
+        AddOutlinePath(path, o, m_pTextFamily.get(), &m_digitFamily, &m_format);
     }
     m_outlines.swap(board);
     Gdiplus::RectF box;
     // No digit font: no band, the board shows the clock itself.
     if (path.GetPointCount() == 0 || path.GetBounds(&box) != Gdiplus::Ok) return RECT{0, 0, 0, 0};
-    return RECT{static_cast<LONG>(std::floor(box.X)) - 2, static_cast<LONG>(std::floor(box.Y)) - 2,
-                static_cast<LONG>(std::ceil(box.X + box.Width)) + 2, static_cast<LONG>(std::ceil(box.Y + box.Height)) + 2};
+    return InkReach(box.X, box.Y, box.X + box.Width, box.Y + box.Height);
 }

@@ -23,12 +23,19 @@ void Include(RECT& area, const RECT& more) {
     ::UnionRect(&area, &area, &more);
 }
 
-bool SameLayout(const layout::BoardLayout& a, const layout::BoardLayout& b) {
-    return a.margin == b.margin && a.xLeftDivider == b.xLeftDivider && a.xRightDivider == b.xRightDivider &&
-           a.yHeaderRule == b.yHeaderRule && a.yPanelRule == b.yPanelRule;
+}  // namespace
+
+void AddOutlinePath(Gdiplus::GraphicsPath& path, const Outline& o, const Gdiplus::FontFamily* textFamily,
+                    const Gdiplus::FontFamily* digitFamily, const Gdiplus::StringFormat* format) {
+    path.AddString(o.text.c_str(), static_cast<INT>(o.text.size()), o.digitFace ? digitFamily : textFamily,
+                   Gdiplus::FontStyleRegular, static_cast<Gdiplus::REAL>(o.emSize), Gdiplus::Rect(o.x, o.y, 0, 0),
+                   format);
 }
 
-}  // namespace
+RECT InkReach(float left, float top, float right, float bottom) {
+    return RECT{static_cast<LONG>(std::floor(left)) - 2, static_cast<LONG>(std::floor(top)) - 2,
+                static_cast<LONG>(std::ceil(right)) + 2, static_cast<LONG>(std::ceil(bottom)) + 2};
+}
 
 bool KeepLayered(HWND window) {
     const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
@@ -39,7 +46,7 @@ bool KeepLayered(HWND window) {
 
 bool KeptPicture::SameSettings(const Scene& s) const {
     return m_key.valid && m_key.size.cx == s.size.cx && m_key.size.cy == s.size.cy &&
-           m_key.board.cx == s.board.cx && m_key.board.cy == s.board.cy && SameLayout(m_key.layout, s.layout) &&
+           m_key.board.cx == s.board.cx && m_key.board.cy == s.board.cy && m_key.layout == s.layout &&
            m_key.text == s.text && m_key.background == s.background && m_key.digits == s.digits &&
            ::EqualRect(&m_key.band, &m_band);
 }
@@ -67,17 +74,10 @@ KeptPicture::Glyph& KeptPicture::GlyphOf(const Outline& o, const Scene& s) {
     if (it != m_glyphs.end()) return it->second;
     Glyph glyph;
     glyph.path = std::make_unique<Gdiplus::GraphicsPath>(Gdiplus::FillModeAlternate);
-    // A family that failed to load leaves its status in the path and the
-    // string out of the picture; there is nothing to report to a guest.
-    glyph.path->AddString(o.text.c_str(), static_cast<INT>(o.text.size()), o.digitFace ? s.digitFamily : s.textFamily,
-                          Gdiplus::FontStyleRegular, static_cast<Gdiplus::REAL>(o.emSize),
-                          Gdiplus::Rect(o.x, o.y, 0, 0), s.format);
+    AddOutlinePath(*glyph.path, o, s.textFamily, s.digitFamily, s.format);
     Gdiplus::RectF box;
     if (glyph.path->GetPointCount() > 0 && glyph.path->GetBounds(&box) == Gdiplus::Ok) {
-        // Anti-aliasing reaches into the pixels around the outline itself.
-        glyph.bounds = RECT{static_cast<LONG>(std::floor(box.X)) - 2, static_cast<LONG>(std::floor(box.Y)) - 2,
-                            static_cast<LONG>(std::ceil(box.X + box.Width)) + 2,
-                            static_cast<LONG>(std::ceil(box.Y + box.Height)) + 2};
+        glyph.bounds = InkReach(box.X, box.Y, box.X + box.Width, box.Y + box.Height);
     }
     return m_glyphs.emplace(o, std::move(glyph)).first->second;
 }
@@ -101,9 +101,7 @@ const std::vector<KeptPicture::Figure>& KeptPicture::FiguresOf(Glyph& glyph) {
             left = std::min(left, data.Points[k].X), right = std::max(right, data.Points[k].X);
             top = std::min(top, data.Points[k].Y), bottom = std::max(bottom, data.Points[k].Y);
         }
-        // A curve lies within its control points; anti-aliasing reaches the pixels around.
-        figure.bounds = RECT{static_cast<LONG>(std::floor(left)) - 2, static_cast<LONG>(std::floor(top)) - 2,
-                             static_cast<LONG>(std::ceil(right)) + 2, static_cast<LONG>(std::ceil(bottom)) + 2};
+        figure.bounds = InkReach(left, top, right, bottom);  // a curve lies within its control points
         figure.first = first;
         figure.count = end - first;
         glyph.figures.push_back(figure);
@@ -130,16 +128,20 @@ RECT KeptPicture::ChangedArea(const std::vector<Outline>& before, const Scene& s
     // that are on one side only, every pixel's coverage stays as it was. A
     // string that changed in one glyph keeps the others where they were.
     std::map<std::pair<Ink, std::uint64_t>, std::pair<int, RECT>> balance;
+    RECT area{0, 0, 0, 0};
     for (const auto& [list, step] : {std::make_pair(&gone, -1), std::make_pair(&come, 1)}) {
         for (const Outline* o : *list) {
             for (const Figure& f : FiguresOf(GlyphOf(*o, s))) {
+                if (f.count == 0) {  // a string not split into figures has no shape to balance
+                    Include(area, f.bounds);
+                    continue;
+                }
                 auto& entry = balance[{o->ink, f.shape}];
                 entry.first += step;
                 entry.second = f.bounds;
             }
         }
     }
-    RECT area{0, 0, 0, 0};
     for (const auto& entry : balance) {
         if (entry.second.first != 0) Include(area, entry.second.second);
     }

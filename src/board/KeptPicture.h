@@ -41,6 +41,15 @@
 // The whole board is shown at 253/255 of each pixel's own opacity.
 constexpr BYTE kBoardAlpha = 253;
 
+// A string's glyph outlines added to path, in the family its face names. A
+// family that failed to load leaves its status in the path and the string
+// out of the picture; there is nothing to report to a guest.
+void AddOutlinePath(Gdiplus::GraphicsPath& path, const Outline& o, const Gdiplus::FontFamily* textFamily,
+                    const Gdiplus::FontFamily* digitFamily, const Gdiplus::StringFormat* format);
+// The pixels that filling outlines within these bounds may touch:
+// anti-aliasing reaches into the pixels around them.
+RECT InkReach(float left, float top, float right, float bottom);
+
 class KeptPicture {
 public:
     using UpdateFn = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD);

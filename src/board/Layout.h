@@ -24,6 +24,11 @@ struct BoardLayout {
     int xRightDivider = 0; // trunc(W x 0.7)
     int yHeaderRule = 0;   // trunc(H x 0.22)
     int yPanelRule = 0;    // trunc(H x 0.62)
+
+    friend bool operator==(const BoardLayout& a, const BoardLayout& b) {
+        return a.margin == b.margin && a.xLeftDivider == b.xLeftDivider && a.xRightDivider == b.xRightDivider &&
+               a.yHeaderRule == b.yHeaderRule && a.yPanelRule == b.yPanelRule;
+    }
 };
 
 inline BoardLayout ComputeBoardLayout(int width, int height) {

@@ -9,6 +9,13 @@
 #include "core/Core.h"
 #include "core/Globals.h"
 
+namespace {
+
+// The operator's background picture, beside the program.
+CString BackgroundFile() { return g_appPath + "bg.jpg"; }
+
+}  // namespace
+
 void SetUpGraphics(Gdiplus::Graphics& graphics) {
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
@@ -34,7 +41,7 @@ void BoardWindow::Render() {
     scene.text = g_clrFont.GetValue();
     scene.background = g_clrBg.GetValue();
     scene.digits = g_clrDigi.GetValue();
-    scene.backgroundFile = g_appPath + "bg.jpg";
+    scene.backgroundFile = BackgroundFile();
     scene.now = m_now.GetTime();
     scene.outlines = &m_outlines;
     scene.textFamily = m_pTextFamily.get();
@@ -94,11 +101,8 @@ void BoardWindow::FillOutlines(Gdiplus::Graphics& graphics) {
     m_textPath.Reset();
     m_digitPath.Reset();
     for (const Outline& o : m_outlines) {
-        Gdiplus::GraphicsPath& path = o.ink == Ink::Digit ? m_digitPath : m_textPath;
-        // A family that failed to load leaves its status in the path and the
-        // string out of the picture; there is nothing to report to a guest.
-        path.AddString(o.text.c_str(), static_cast<INT>(o.text.size()), FamilyOf(o), Gdiplus::FontStyleRegular,
-                       static_cast<Gdiplus::REAL>(o.emSize), Gdiplus::Rect(o.x, o.y, 0, 0), &m_format);
+        AddOutlinePath(o.ink == Ink::Digit ? m_digitPath : m_textPath, o, m_pTextFamily.get(), &m_digitFamily,
+                       &m_format);
     }
     FillInks(graphics, m_digitPath, m_textPath, g_clrDigi, g_clrFont);
 }
@@ -116,9 +120,7 @@ void FillInks(Gdiplus::Graphics& graphics, const Gdiplus::GraphicsPath& digits, 
 picture::Seen BoardWindow::DrawBackground(Gdiplus::Graphics& graphics, FrameBuffer* surface) {
     // The kept picture looks at the file every second, so placing, replacing
     // or removing it shows within a second.
-    const CString file = g_appPath + "bg.jpg";
-    picture::Seen seen;
-    if (g_core->isFileExist(file)) seen = g_core->drawPic(graphics, 0, 0, file);
+    const picture::Seen seen = g_core->drawPic(graphics, 0, 0, BackgroundFile());
     // No picture, or one that cannot be drawn (held by the program writing
     // it, cut short, empty): the background colour, never a see-through board.
     if (!seen.drawn) FillBackground(graphics, RECT{0, 0, g_width, g_height}, surface);
