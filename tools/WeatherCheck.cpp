@@ -6,6 +6,7 @@
 #include "Console.h"
 #include "core/Core.h"
 #include "data/HttpBody.h"
+#include "data/RetrySchedule.h"
 #include "data/WeatherScraper.h"
 #include "data/WeatherThread.h"
 #include "framework/Handles.h"

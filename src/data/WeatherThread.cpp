@@ -1,7 +1,6 @@
 #include "data/WeatherThread.h"
 
 #include <algorithm>
-#include <iterator>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -145,14 +144,9 @@ BOOL WeatherThread::OpenSession() {
 }
 
 void CALLBACK WeatherThread::OnOverdue(PVOID self, BOOLEAN) {
-    auto* thread = static_cast<WeatherThread*>(self);
-    // The session stays open while the timer lives: CloseAll deletes the
-    // timer, waiting for this callback, before it lets the session go.
-    DownloadRegistry& reg = Registry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
-    if (std::find(reg.sessions.begin(), reg.sessions.end(), thread->m_pSession.get()) != reg.sessions.end()) {
-        thread->m_pSession->Abort();
-    }
+    // The session is open while the timer lives: CloseAll deletes the timer,
+    // waiting for this callback, before it lets the session go.
+    static_cast<WeatherThread*>(self)->m_pSession->Abort();
 }
 
 void WeatherThread::OpenRequest(const CString& address, DWORD waitMs) {

@@ -10,7 +10,6 @@
 #include "framework/Afx.h"
 #include "framework/Internet.h"
 #include "framework/WinThread.h"
-#include "data/RetrySchedule.h"  // WeatherRetryDelayMs
 
 class WeatherThread;
 
