@@ -12,7 +12,6 @@
 #include "core/FileErrorText.h"
 #include "data/RateFile.h"
 #include "data/WeatherThread.h"
-#include "framework/Text.h"
 
 namespace {
 // How long the end of the dialog waits for weather downloads still in flight.
@@ -217,14 +216,9 @@ void SettingsDialog::OnAbout() {
 void SettingsDialog::EditRateFile(const CString& path, const char* headerLine) {
     // A missing file would only give the operator an error from the editor.
     SeedRateFile(path, headerLine);
-    if (g_core->openUrl(path)) return;
-    // No program associated with .txt files (a broken association, a
-    // stripped-down system): Notepad comes with every Windows.
-    const std::wstring quoted = L"\"" + Widen(path) + L"\"";
-    if (reinterpret_cast<INT_PTR>(::ShellExecuteW(m_hWnd, L"open", L"notepad.exe", quoted.c_str(), nullptr,
-                                                  SW_SHOWNORMAL)) > 32) {
-        return;
-    }
+    // Where no program is associated with .txt files (a broken association,
+    // a stripped-down system), Notepad: it comes with every Windows.
+    if (g_core->openUrl(path) || g_core->openWith(L"notepad.exe", path)) return;
     g_core->msgboxWarning(m_hWnd, "打不开“" + path + "”：这台电脑上没有能编辑它的程序。请用记事本打开这个文件，"
                                   "改好保存后点击“刷新”。");
 }
@@ -271,7 +265,8 @@ unsigned long SettingsDialog::SaveSettings() {
     // Every key is tried, so that one that fails takes no other with it.
     unsigned long error = 0;
     auto saved = [&error](BOOL ok) {
-        if (!ok && error == 0) error = ::GetLastError() ? ::GetLastError() : ERROR_WRITE_FAULT;
+        const DWORD code = ok ? 0 : ::GetLastError();
+        if (!ok && error == 0) error = code ? code : ERROR_WRITE_FAULT;
     };
     saved(g_core->saveConfigB("on", g_outputOn));
     saved(g_core->saveConfigInt("width", g_width));

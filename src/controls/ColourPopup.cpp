@@ -272,14 +272,11 @@ void ColourPopup::OnCaptureLost() {
 }
 
 void ColourPopup::Finish(UINT message) {
+    if (message != CLRN_SELENDCANCEL && m_nHotRow == PALETTE_SEPARATOR_ROW) return;  // takes nothing: stay open
     m_bLettingGo = true;
     ::ReleaseCapture();
     if (message == CLRN_SELENDCANCEL) {
         m_selectedColour = m_initialColour;
-    } else if (m_nHotRow == PALETTE_SEPARATOR_ROW) {
-        SetCapture();  // the separator takes nothing: stay open
-        m_bLettingGo = false;
-        return;
     } else if (m_nHotRow == PALETTE_CUSTOM_ROW) {
         RunColourDialog();
         SetCapture();

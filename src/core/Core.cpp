@@ -214,10 +214,19 @@ BOOL CCore::isFileExist(const CString& path) const {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool CCore::openUrl(const CString& target) const {
+namespace {
+
+bool ShellOpen(const wchar_t* file, const wchar_t* parameters) {
     // ShellExecute's result is a handle only in name: above 32 is success.
-    return reinterpret_cast<INT_PTR>(
-               ::ShellExecuteW(nullptr, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+    return reinterpret_cast<INT_PTR>(::ShellExecuteW(nullptr, L"open", file, parameters, nullptr, SW_SHOWNORMAL)) > 32;
+}
+
+}  // namespace
+
+bool CCore::openUrl(const CString& target) const { return ShellOpen(Widen(target).c_str(), nullptr); }
+
+bool CCore::openWith(const wchar_t* program, const CString& file) const {
+    return ShellOpen(program, (L"\"" + Widen(file) + L"\"").c_str());
 }
 
 void CCore::msgboxWarning(HWND owner, const CString& text) const {

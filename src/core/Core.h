@@ -61,6 +61,8 @@ public:
     // Opens the file or address in its associated program; false when the
     // system could not (no program associated, none found).
     bool openUrl(const CString& target) const;
+    // Opens the file in that program (found on the system's path).
+    bool openWith(const wchar_t* program, const CString& file) const;
     void msgboxWarning(HWND owner, const CString& text) const;
 
     CTime getTimeNow() const;
