@@ -124,6 +124,8 @@ Function CloseBoardsIn
         System::Call 'kernel32::WaitForSingleObject(p r1, i 15000) i .r0'
         System::Call 'kernel32::CloseHandle(p r1)'
         ${IfThen} $0 <> 0 ${|} StrCpy $R1 0 ${|}
+        ; Ended: its window is gone, so the search starts again from the top.
+        ${IfThen} $0 = 0 ${|} StrCpy $BoardWindow 0 ${|}
       ${Else}
         StrCpy $R1 0
       ${EndIf}
