@@ -17,6 +17,7 @@
 #include "core/Globals.h"
 #include "core/PathText.h"
 #include "data/RateParser.h"
+#include "framework/Handles.h"
 #include "support/Support.h"
 
 using namespace testsupport;
@@ -64,17 +65,16 @@ BOOL CALLBACK FindExchangeEditor(HWND w, LPARAM out) {
 }
 
 void EndNotepads() {
-    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{sizeof(entry)};
-    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+    const UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
         if (_wcsicmp(entry.szExeFile, L"notepad.exe") != 0) continue;
-        if (const HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
-            ::TerminateProcess(process, 0);
-            ::WaitForSingleObject(process, 5000);
-            ::CloseHandle(process);
-        }
+        const UniqueKernelHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (!process) continue;
+        ::TerminateProcess(process.get(), 0);
+        ::WaitForSingleObject(process.get(), 5000);
     }
-    ::CloseHandle(snapshot);
 }
 
 class SettingsTest : public ::testing::Test {
