@@ -12,6 +12,10 @@
 !define EXCHANGE_RATES "_外币兑换.txt"
 !define MENU_DIR "$SMPROGRAMS\${PRODUCT}"
 !define STARTUP_LINK "$SMSTARTUP\${PRODUCT}.lnk"
+!define BOARD_LINK "${MENU_DIR}\${PRODUCT}.lnk"
+!define CHECK_LINK "${MENU_DIR}\房价牌检查（boardcheck）.lnk"
+!define UNINSTALL_LINK "${MENU_DIR}\卸载${PRODUCT}.lnk"
+!define OLD_MENU_LINK "$SMPROGRAMS\${PRODUCT}.lnk"  ; where earlier versions put the board's shortcut
 
 ; Exit codes, for a chain's IT (README.md lists them).
 !define EXIT_OK 0

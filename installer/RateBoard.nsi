@@ -221,6 +221,15 @@ Function OfferTakeOver
   done:
 FunctionEnd
 
+; The program's files from the staged package; the uninstaller is built apart.
+!macro INSTALL_PROGRAM_FILE FILE
+  !if "${FILE}" == "uninstall.exe"
+    File "/oname=uninstall.exe" "${REMOVER}"
+  !else
+    File "${STAGE}\${FILE}"
+  !endif
+!macroend
+
 !macro COPY_IF_MISSING FILE
   ${If} ${FileExists} "$Elsewhere\${FILE}"
   ${AndIfNot} ${FileExists} "$INSTDIR\${FILE}"
@@ -316,12 +325,7 @@ Section "${PRODUCT}" SecProgram
     !insertmacro FOR_EACH_DATA_FILE COPY_IF_MISSING
   ${EndIf}
   SetOutPath "$INSTDIR"
-  File "${STAGE}\RateBoard.exe"
-  File "${STAGE}\boardcheck.exe"
-  File "${STAGE}\HelveticaDigit.otf"
-  File "${STAGE}\OFL.txt"
-  File "${STAGE}\README.txt"
-  File "/oname=uninstall.exe" "${REMOVER}"
+  !insertmacro FOR_EACH_PROGRAM_FILE INSTALL_PROGRAM_FILE
   ; The operator's tables are never overwritten: samples only where none is yet.
   SetOverwrite off
   File "${STAGE}\${ROOM_RATES}"
@@ -329,12 +333,12 @@ Section "${PRODUCT}" SecProgram
   SetOverwrite on
 
   ; Earlier versions put the board's shortcut straight into the Start menu.
-  Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+  Delete "${OLD_MENU_LINK}"
   CreateDirectory "${MENU_DIR}"
-  CreateShortCut "${MENU_DIR}\${PRODUCT}.lnk" "$INSTDIR\RateBoard.exe"
+  CreateShortCut "${BOARD_LINK}" "$INSTDIR\RateBoard.exe"
   ; boardcheck without arguments runs every check on the files beside it.
-  CreateShortCut "${MENU_DIR}\房价牌检查（boardcheck）.lnk" "$INSTDIR\boardcheck.exe"
-  CreateShortCut "${MENU_DIR}\卸载${PRODUCT}.lnk" "$INSTDIR\uninstall.exe"
+  CreateShortCut "${CHECK_LINK}" "$INSTDIR\boardcheck.exe"
+  CreateShortCut "${UNINSTALL_LINK}" "$INSTDIR\uninstall.exe"
   ; The next section puts it back when chosen.
   Delete "${STARTUP_LINK}"
 

@@ -99,14 +99,14 @@ Section "房价牌程序和快捷方式" SecProgram
   !insertmacro FOR_EACH_PROGRAM_FILE DELETE_PROGRAM_FILE
 
   Push $R0
-  StrCpy $R0 "${MENU_DIR}\${PRODUCT}.lnk"
+  StrCpy $R0 "${BOARD_LINK}"
   Call DeleteOwnLink
-  StrCpy $R0 "${MENU_DIR}\房价牌检查（boardcheck）.lnk"
+  StrCpy $R0 "${CHECK_LINK}"
   Call DeleteOwnLink
-  StrCpy $R0 "${MENU_DIR}\卸载${PRODUCT}.lnk"
+  StrCpy $R0 "${UNINSTALL_LINK}"
   Call DeleteOwnLink
   RMDir "${MENU_DIR}"
-  StrCpy $R0 "$SMPROGRAMS\${PRODUCT}.lnk"
+  StrCpy $R0 "${OLD_MENU_LINK}"
   Call DeleteOwnLink
   StrCpy $R0 "${STARTUP_LINK}"
   Call DeleteOwnLink
