@@ -36,6 +36,7 @@
 #include "data/WeatherThread.h"
 #include "res/resource.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/ProgramDriver.h"
 #include "support/Support.h"
 
 namespace {
@@ -270,42 +271,17 @@ int Compare(int blocks, int width, int height) {
 
 // ---- the real program ------------------------------------------------------------
 
-struct Found {
-    DWORD pid;
-    HWND board;
-};
-
-BOOL CALLBACK FindBoard(HWND hwnd, LPARAM lp) {
-    auto* f = reinterpret_cast<Found*>(lp);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    // The board is the program's layered dialog; the clock's band above it is layered too.
-    wchar_t cls[16] = {};
-    ::GetClassNameW(hwnd, cls, 16);
-    if (pid == f->pid && ::IsWindowVisible(hwnd) && (::GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED) &&
-        std::wstring(cls) == L"#32770") {
-        f->board = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 int Stats(int seconds, int width, int height) {
-    // A fresh folder: the program, its font, config.ini for a width x height
-    // board, and both rate files with kRows rows each.
+    // A fresh folder with the program and its font (ended and removed at the
+    // end), config.ini for a width x height board, and both rate files with
+    // kRows rows each.
     using testsupport::WriteFileBytes;
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"rateboard-bench-" + std::to_wstring(::GetTickCount()) + L"\\";
-    ::CreateDirectoryW(folder.c_str(), nullptr);
-    const wchar_t* const files[] = {L"RateBoard.exe", L"HelveticaDigit.otf", L"_\u623F\u4EF7.txt",
-                                    L"_\u5916\u5E01\u5151\u6362.txt", L"config.ini"};
-    for (const wchar_t* f : {files[0], files[1]}) ::CopyFileW((testsupport::ExeDir() + f).c_str(), (folder + f).c_str(), FALSE);
+    testsupport::ProgramDriver program;
     const auto [rooms, money] = testsupport::SampleRateFiles(kRows);
-    WriteFileBytes(folder + files[2], rooms);
-    WriteFileBytes(folder + files[3], money);
-    WriteFileBytes(folder + files[4], "[board]\r\non=1\r\nwidth=" + std::to_string(width) + "\r\nheight=" +
-                                          std::to_string(height) + "\r\n");
+    WriteFileBytes(program.Folder() + L"_\u623F\u4EF7.txt", rooms);
+    WriteFileBytes(program.Folder() + L"_\u5916\u5E01\u5151\u6362.txt", money);
+    WriteFileBytes(program.Folder() + L"config.ini", "[board]\r\non=1\r\nwidth=" + std::to_string(width) +
+                                                         "\r\nheight=" + std::to_string(height) + "\r\n");
     // A full weather record: the program's requests get the stored page
     // (bench/run-bench names the source tree in RATEBOARD_SOURCE_DIR).
     const std::string page = testsupport::SourceFile("tests/data/weather/sameday.html");
@@ -318,35 +294,19 @@ int Stats(int seconds, int width, int height) {
         reply.pieces = {page};
         return reply;
     });
-    ::SetEnvironmentVariableA("http_proxy", server.ProxyUrl().c_str());  // the program inherits it
-
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    std::wstring cmd = L"\"" + folder + L"RateBoard.exe\"";
     const double start = WallMs();
-    if (!::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) {
+    if (!program.Start(server.ProxyUrl())) {
         std::fprintf(stderr, "render_bench: RateBoard.exe could not be started\n");
         return 1;
     }
-    Found found{pi.dwProcessId, nullptr};
-    while (!found.board && WallMs() - start < 30000) {
-        ::EnumWindows(&FindBoard, reinterpret_cast<LPARAM>(&found));
-        if (!found.board) ::Sleep(10);
-    }
+    const HWND board = program.ShownBoard(30000);
     const double startup = WallMs() - start;
     // The default place is partly off the screen: the whole board in view.
-    if (found.board) ::SetWindowPos(found.board, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (board) ::SetWindowPos(board, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::Sleep(static_cast<DWORD>(seconds) * 1000);  // bench/run-bench measures meanwhile
     std::printf("%d x %d: start-up to a visible board %.0f ms%s, weather requests served: %d\n", width, height,
-                startup, found.board ? "" : " (no board seen)", server.RequestCount());
-    ::TerminateProcess(pi.hProcess, 0);
-    ::WaitForSingleObject(pi.hProcess, 5000);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    for (const wchar_t* f : files) ::DeleteFileW((folder + f).c_str());
-    ::RemoveDirectoryW(folder.c_str());
-    return found.board && server.RequestCount() > 0 ? 0 : 1;
+                startup, board ? "" : " (no board seen)", server.RequestCount());
+    return board && server.RequestCount() > 0 ? 0 : 1;
 }
 
 }  // namespace
