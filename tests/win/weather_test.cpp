@@ -321,7 +321,8 @@ TEST_F(WeatherTest, NoServerHoldsFloodsOrOverflowsTheBoard) {
     std::vector<ConsoleProgram> runs;
     for (const Check& c : checks) runs.push_back(Boardcheck(c.args, c.proxy ? c.proxy : Server().ProxyUrl()));
     ConsoleProgram clicked(L"\"" + ExeDir() + L"boardcheck.exe\"", true);  // as from the Start menu
-    EXPECT_TRUE(PumpUntil([&] { return clicked.Screen().find("总结：全部正常") != std::string::npos; }, 30000)) << clicked.Screen();
+    EXPECT_TRUE(PumpUntil([&] { return clicked.Screen().find("总结：全部正常") != std::string::npos; }, 15000))
+        << (clicked.Running() ? "running, its console: " : "ended, its console: ") << clicked.Screen();
     EXPECT_TRUE(PumpUntil([&] { return clicked.Screen().find("按任意键关闭此窗口") != std::string::npos; }, 5000))
         << "it waits for a key";
     PumpMessages(300);

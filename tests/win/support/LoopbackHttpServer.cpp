@@ -16,7 +16,7 @@ LoopbackHttpServer::LoopbackHttpServer(Handler handler) : m_handler(std::move(ha
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     addr.sin_port = 0;
     ::bind(m_listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::listen(m_listener, 16);
+    ::listen(m_listener, SOMAXCONN);  // eighteen boardchecks may connect at once
     int len = sizeof addr;
     ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&addr), &len);
     m_port = ntohs(addr.sin_port);
